@@ -1,0 +1,61 @@
+// One address known to the crawl: a start address typed by the user (a root) or a link found
+// in a fetched page (a child). A record carries its own copy of the crawl settings that were in
+// force when its root was added.
+#pragma once
+
+#include <atomic>
+#include <memory>
+#include <string>
+
+#include "engine/address.h"
+#include "engine/link_tree_view.h"
+
+namespace zavel {
+
+inline constexpr int kModeGet = 1;   // pages are only fetched for scanning
+inline constexpr int kModeCopy = 2;  // matching files are also saved into destDir
+
+// The temporary path that marks a settings holder: a record that is never admitted and only
+// holds the settings shown in the controls.
+inline constexpr const char* kSettingsHolderPath = "original";
+
+struct CrawlSettings {
+    int mode = kModeGet;
+    int otherServerLevel = 0;  // a link to another server is admitted while its level is below
+    int maxLevel = 0;          // a record whose level equals this is not expanded
+    // Shared by every record of one root; each Add makes a new pair.
+    std::shared_ptr<const std::string> destDir = std::make_shared<const std::string>();
+    std::shared_ptr<const std::string> fileTypes = std::make_shared<const std::string>();
+    int copyDirectory = 0;
+    int rewrite = 0;
+    int sort = 0;
+    int showExpanded = 0;
+};
+
+class LinkTable;
+
+struct LinkRecord : CrawlSettings {
+    // Set before the record is admitted and never changed afterwards, so any thread may read
+    // them once it has the record from the table.
+    std::string label;
+    LinkTreeView* tree = nullptr;
+    int level = 0;
+    TreeItemId treeItem = kNoTreeItem;
+    LinkTable* owner = nullptr;
+    std::string tempPath;
+    std::string host;
+    std::string dir;
+    std::string file;
+
+    // Changed while other threads read them: held by the link commands on the UI thread,
+    // expanded by the worker.
+    std::atomic<int> held{0};
+    std::atomic<int> expanded{0};
+
+    bool IsPending() const { return expanded.load() == 0 && held.load() == 0; }
+    std::string DisplayText() const { return host + dir + file; }
+    AddressParts Parts() const { return AddressParts{host, dir, file, true}; }
+    const CrawlSettings& Settings() const { return *this; }
+};
+
+}  // namespace zavel

@@ -1,0 +1,26 @@
+// One HTTP GET of one address into a local file.
+#pragma once
+
+#include <atomic>
+#include <string>
+
+#include "platform/http/http_abort.h"
+
+namespace zavel {
+
+// The most recent status code reported for any request of the program (10 resolving ... 51
+// connection closed). Written by the fetching thread, read by the progress display.
+extern std::atomic<int> lastStatusCode;
+
+// Fetches "http://" + host + path into localFile, byte for byte. Returns 1 when the whole body
+// was written (whatever the HTTP status: an error page is saved like any page), 0 on failure.
+//
+// - A failure before the response begins leaves no file and leaves an earlier file of that
+//   name untouched: the file is created only once the response body arrives (or the response
+//   ends with an empty body).
+// - A file that cannot be created shows "Internal Error" once and gives 0.
+// - A failure while the body is read, or an abort, gives 0 and removes the partial file.
+int FetchPage(const std::string& host, const std::string& path, const std::string& localFile,
+              const platform::HttpAbort* abort = nullptr);
+
+}  // namespace zavel

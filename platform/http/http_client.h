@@ -1,0 +1,54 @@
+// One HTTP GET over libcurl. Each thread keeps its own handles, so connections are kept alive
+// and reused between the calls of one thread. Redirects are followed (at most 10), proxies come
+// from the usual environment variables, the user agent is "zavel".
+#pragma once
+
+#include <cstddef>
+#include <functional>
+#include <string>
+
+#include "platform/http/http_abort.h"
+
+namespace zavel::platform {
+
+// Status codes reported while a request runs, in the order a fresh connection reports them.
+// A reused connection skips the codes of the steps it skips.
+enum HttpStatusCode : int {
+    kStatusResolving = 10,
+    kStatusResolved = 11,
+    kStatusConnecting = 20,
+    kStatusConnected = 21,
+    kStatusSending = 30,
+    kStatusSent = 31,
+    kStatusReceiving = 40,
+    kStatusReceived = 41,
+    kStatusClosing = 50,
+    kStatusClosed = 51,
+};
+
+struct HttpGetRequest {
+    std::string url;
+    // Called on the calling thread for every status code.
+    std::function<void(int code)> onStatus;
+    // Called with each block of the final response's body; false aborts the transfer.
+    std::function<bool(const char* data, std::size_t size)> onBody;
+    const HttpAbort* abort = nullptr;  // may be null
+};
+
+enum class HttpResult {
+    kOk,          // the whole body arrived
+    kSendFailed,  // no response began: bad address, name, connection, timeout, refused URL
+    kBodyFailed,  // the response began but did not complete
+    kAborted,     // the abort was requested
+    kSinkFailed,  // onBody returned false
+};
+
+struct HttpOutcome {
+    HttpResult result = HttpResult::kSendFailed;
+    long httpStatus = 0;  // status of the final response, 0 if none
+    std::string error;    // libcurl's text for a failure
+};
+
+HttpOutcome HttpGet(const HttpGetRequest& request);
+
+}  // namespace zavel::platform

@@ -1,0 +1,34 @@
+#include "platform/message_box.h"
+
+#include <cstdio>
+#include <mutex>
+#include <utility>
+
+namespace zavel::platform {
+namespace {
+
+std::mutex presenterMutex;
+MessageBoxPresenter presenter;  // guarded by presenterMutex
+
+}  // namespace
+
+void ShowErrorBox(const std::string& text) {
+    MessageBoxPresenter current;
+    {
+        std::lock_guard lock(presenterMutex);
+        current = presenter;
+    }
+    // The presenter runs outside the lock: a box may wait for the user for a long time.
+    if (current) {
+        current(text);
+    } else {
+        std::fprintf(stderr, "ZAVEL: %s\n", text.c_str());
+    }
+}
+
+MessageBoxPresenter SetMessageBoxPresenter(MessageBoxPresenter replacement) {
+    std::lock_guard lock(presenterMutex);
+    return std::exchange(presenter, std::move(replacement));
+}
+
+}  // namespace zavel::platform

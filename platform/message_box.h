@@ -1,0 +1,20 @@
+// The one door for the error boxes the user must see ("Internal Error", ...), caption "ZAVEL"
+// with the error icon. The UI installs a presenter that shows a real box on the UI thread
+// (a caller on another thread waits until it is dismissed); tests install a recorder. Without
+// a presenter the text goes to standard error, so nothing is ever silently lost.
+#pragma once
+
+#include <functional>
+#include <string>
+
+namespace zavel::platform {
+
+using MessageBoxPresenter = std::function<void(const std::string& text)>;
+
+// Shows an error box and returns when it has been dismissed. Safe from any thread.
+void ShowErrorBox(const std::string& text);
+
+// Replaces the presenter; returns the previous one. An empty presenter restores the default.
+MessageBoxPresenter SetMessageBoxPresenter(MessageBoxPresenter presenter);
+
+}  // namespace zavel::platform

@@ -1,0 +1,26 @@
+#include "platform/message_box.h"
+
+#include <gtest/gtest.h>
+
+#include <thread>
+
+#include "tests/support/captured_boxes.h"
+
+namespace zavel {
+namespace {
+
+TEST(MessageBox, CapturedFromAnyThreadAndPresenterRestored) {
+    {
+        test::CapturedBoxes boxes;
+        platform::ShowErrorBox("Internal Error");
+        std::thread worker([] { platform::ShowErrorBox("from the worker"); });
+        worker.join();
+        EXPECT_EQ(boxes.texts(), (std::vector<std::string>{"Internal Error", "from the worker"}));
+    }
+    // After the capture ends the default presenter is back (an empty one).
+    auto previous = platform::SetMessageBoxPresenter({});
+    EXPECT_FALSE(previous);
+}
+
+}  // namespace
+}  // namespace zavel

@@ -1,0 +1,73 @@
+#include "tests/support/loopback_server.h"
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <stdexcept>
+
+namespace zavel::test {
+
+LoopbackServer::LoopbackServer() : server_(std::make_unique<httplib::Server>()) {
+    server_->set_keep_alive_max_count(100);
+    server_->new_task_queue = [] { return new httplib::ThreadPool(4); };
+}
+
+LoopbackServer::~LoopbackServer() {
+    Stop();
+}
+
+void LoopbackServer::Start() {
+    port_ = server_->bind_to_any_port("127.0.0.1");
+    if (port_ <= 0) {
+        throw std::runtime_error("cannot bind the loopback server");
+    }
+    thread_ = std::thread([this] { server_->listen_after_bind(); });
+    // Ready once the accept loop runs; the port is bound already, so a request made before
+    // that would merely wait in the backlog.
+    while (!server_->is_running()) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+}
+
+void LoopbackServer::Stop() {
+    stopping_ = true;
+    if (thread_.joinable()) {
+        server_->stop();
+        thread_.join();
+    }
+}
+
+void LoopbackServer::Serve(const std::string& path, const std::string& body, int status,
+                           const std::string& contentType) {
+    server_->Get(path,
+                 [body, status, contentType](const httplib::Request&, httplib::Response& response) {
+                     response.status = status;
+                     response.set_content(body, contentType);
+                 });
+}
+
+void LoopbackServer::StallUntilStopped(int maxMilliseconds) const {
+    auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(maxMilliseconds);
+    while (!stopping_.load() && std::chrono::steady_clock::now() < until) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+}
+
+int UnusedLoopbackPort() {
+    int fd = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    address.sin_port = 0;
+    socklen_t length = sizeof address;
+    bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
+    getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
+    int port = ntohs(address.sin_port);
+    close(fd);
+    return port;
+}
+
+}  // namespace zavel::test
