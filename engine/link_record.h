@@ -41,6 +41,7 @@ struct LinkRecord : CrawlSettings {
     LinkTreeView* tree = nullptr;
     int level = 0;
     TreeItemId treeItem = kNoTreeItem;
+    TreeItemId parentItem = kNoTreeItem;  // the parent's item; kNoTreeItem for a root
     LinkTable* owner = nullptr;
     std::string tempPath;
     std::string host;

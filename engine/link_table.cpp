@@ -1,1 +1,207 @@
-// placeholder
+#include "engine/link_table.h"
+
+#include <algorithm>
+#include <optional>
+#include <unordered_set>
+#include <utility>
+
+namespace zavel {
+namespace {
+
+// Single-byte suffixes use the bytes 65..255; longer suffixes begin with a byte below 65, so no
+// suffix is a prefix of another. Two-byte suffixes begin with 1..32, three-byte ones with
+// 33..64; byte 0 never appears.
+constexpr int kSingleByteSuffixes = 191;
+constexpr int kTailBytes = 191;  // second and third bytes run through 65..255
+constexpr int kTwoByteLeads = 32;
+constexpr int kTwoByteSuffixes = kTwoByteLeads * kTailBytes;
+
+char Byte(int value) {
+    return static_cast<char>(static_cast<unsigned char>(value));
+}
+
+}  // namespace
+
+std::string LinkTable::LabelSuffix(int j) {
+    if (j < kSingleByteSuffixes) {
+        return std::string(1, Byte(65 + j));
+    }
+    int k = j - kSingleByteSuffixes;
+    if (k < kTwoByteSuffixes) {
+        return {Byte(1 + k / kTailBytes), Byte(65 + k % kTailBytes)};
+    }
+    k -= kTwoByteSuffixes;
+    // 32 * 191 * 191 further suffixes: far more than the table can ever hold.
+    return {Byte(33 + k / (kTailBytes * kTailBytes)), Byte(65 + (k / kTailBytes) % kTailBytes),
+            Byte(65 + k % kTailBytes)};
+}
+
+std::string LinkTable::ChildLabel(std::string_view parentLabel, int j) {
+    std::string label(parentLabel);
+    label += LabelSuffix(j);
+    return label;
+}
+
+bool LinkTable::InSubtree(std::string_view label, std::string_view subtreeLabel) {
+    return label.substr(0, subtreeLabel.size()) == subtreeLabel;
+}
+
+std::string LinkTable::NextRootLabel() {
+    return LabelSuffix(rootCount_.fetch_add(1));
+}
+
+std::string LinkTable::AddressKey(const LinkRecord& record) {
+    // Lengths first, so that no choice of separator byte can make two addresses collide.
+    return std::to_string(record.host.size()) + ':' + std::to_string(record.dir.size()) + ':' +
+           record.host + record.dir + record.file;
+}
+
+std::unique_ptr<LinkRecord> LinkTable::Build(LinkArgs args, bool* addressValid) {
+    auto record = std::make_unique<LinkRecord>();
+    static_cast<CrawlSettings&>(*record) = std::move(args.settings);
+    record->label = std::move(args.label);
+    record->tempPath = std::move(args.tempPath);
+    record->tree = args.tree;
+    record->parentItem = args.parentItem;
+
+    std::optional<AddressParts> parentParts;
+    if (args.parent != nullptr) {
+        parentParts = args.parent->Parts();
+    }
+    ResolvedLink resolved = ResolveLink(args.linkText, parentParts ? &*parentParts : nullptr);
+    record->host = std::move(resolved.parts.host);
+    record->dir = std::move(resolved.parts.dir);
+    record->file = std::move(resolved.parts.file);
+    if (addressValid != nullptr) {
+        *addressValid = resolved.parts.valid;
+    }
+
+    record->level = args.parent == nullptr ? 0 : args.parent->level + 1;
+    return record;
+}
+
+LinkRecord* LinkTable::Construct(LinkArgs args, Admission* why) {
+    Admission ignored;
+    Admission& outcome = why != nullptr ? *why : ignored;
+    const LinkRecord* parent = args.parent;
+    bool addressValid = true;
+    std::unique_ptr<LinkRecord> record = Build(std::move(args), &addressValid);
+
+    if (parent != nullptr && record->host != parent->host &&
+        record->level >= record->otherServerLevel) {
+        outcome = Admission::kOtherServer;
+        return nullptr;
+    }
+    if (record->tempPath == kSettingsHolderPath) {
+        outcome = Admission::kSettingsHolder;
+        return nullptr;
+    }
+    if (!addressValid) {
+        outcome = Admission::kInvalidAddress;
+        return nullptr;
+    }
+
+    std::string key = AddressKey(*record);
+    std::lock_guard lock(mutex_);
+    auto known = addressCounts_.find(key);
+    if (known != addressCounts_.end() && record->level != 0) {
+        outcome = Admission::kDuplicate;
+        return nullptr;
+    }
+    if (records_.size() >= static_cast<std::size_t>(kTableCapacity)) {
+        outcome = Admission::kTableFull;
+        return nullptr;
+    }
+
+    record->owner = this;
+    record->treeItem = nextTreeItem_++;
+    LinkRecord* admitted = record.get();
+    if (known != addressCounts_.end()) {
+        ++known->second;
+    } else {
+        addressCounts_.emplace(std::move(key), 1);
+    }
+    byTreeItem_.emplace(admitted->treeItem, admitted);
+    records_.push_back(std::move(record));
+    count_.store(static_cast<int>(records_.size()), std::memory_order_release);
+
+    // Still under the lock, so the tree receives insertions in table order even when the UI
+    // thread adds a root while the worker admits children.
+    if (admitted->tree != nullptr) {
+        admitted->tree->InsertItem(admitted->treeItem, admitted->parentItem,
+                                   admitted->DisplayText(), kImagePending);
+        if (admitted->sort == 1) {
+            admitted->tree->SortChildren(admitted->parentItem);
+        }
+    }
+    outcome = Admission::kAdmitted;
+    return admitted;
+}
+
+LinkRecord* LinkTable::RecordAt(int index) const {
+    std::lock_guard lock(mutex_);
+    if (index < 0 || static_cast<std::size_t>(index) >= records_.size()) {
+        return nullptr;
+    }
+    return records_[static_cast<std::size_t>(index)].get();
+}
+
+LinkRecord* LinkTable::FindByTreeItem(TreeItemId item) const {
+    std::lock_guard lock(mutex_);
+    auto it = byTreeItem_.find(item);
+    return it == byTreeItem_.end() ? nullptr : it->second;
+}
+
+std::vector<LinkRecord*> LinkTable::Subtree(std::string_view label) const {
+    std::vector<LinkRecord*> members;
+    std::lock_guard lock(mutex_);
+    for (const auto& record : records_) {
+        if (InSubtree(record->label, label)) {
+            members.push_back(record.get());
+        }
+    }
+    return members;
+}
+
+int LinkTable::RemoveSubtree(std::string_view label, LinkTreeView* tree) {
+    std::vector<std::unique_ptr<LinkRecord>> removed;
+    {
+        std::lock_guard lock(mutex_);
+        std::vector<std::unique_ptr<LinkRecord>> kept;
+        kept.reserve(records_.size());
+        for (auto& record : records_) {
+            if (InSubtree(record->label, label)) {
+                removed.push_back(std::move(record));
+            } else {
+                kept.push_back(std::move(record));
+            }
+        }
+        records_ = std::move(kept);
+        for (const auto& record : removed) {
+            byTreeItem_.erase(record->treeItem);
+            auto known = addressCounts_.find(AddressKey(*record));
+            if (known != addressCounts_.end() && --known->second == 0) {
+                addressCounts_.erase(known);
+            }
+        }
+        count_.store(static_cast<int>(records_.size()), std::memory_order_release);
+        currentIndex.store(0);
+        currentRecord.store(nullptr);
+    }
+    // A deleted item takes its descendants with it, so only the top of each removed branch is
+    // deleted: one call for a whole subtree, however large.
+    if (tree != nullptr) {
+        std::unordered_set<TreeItemId> removedItems;
+        for (const auto& record : removed) {
+            removedItems.insert(record->treeItem);
+        }
+        for (const auto& record : removed) {
+            if (removedItems.count(record->parentItem) == 0) {
+                tree->DeleteItem(record->treeItem);
+            }
+        }
+    }
+    return static_cast<int>(removed.size());
+}
+
+}  // namespace zavel

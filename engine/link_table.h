@@ -47,7 +47,8 @@ class LinkTable {
 
     // Builds a record without offering it to any table: label and settings copied, the link
     // resolved, the level computed. The settings holder is made this way.
-    static std::unique_ptr<LinkRecord> Build(LinkArgs args);
+    // addressValid, when given, tells whether the link resolved to a representable address.
+    static std::unique_ptr<LinkRecord> Build(LinkArgs args, bool* addressValid = nullptr);
 
     // The record constructor: builds the record, applies the other-server, settings-holder and
     // duplicate rules, appends it, inserts its tree item (pending image) and sorts the parent's
@@ -63,10 +64,9 @@ class LinkTable {
     // Every record whose label begins with `label`, in table order.
     std::vector<LinkRecord*> Subtree(std::string_view label) const;
 
-    // Removes the record labelled `label` and its whole subtree, deleting their tree items
-    // (children before their parents are deleted with them). Keeps the order of the rest,
-    // resets currentIndex to 0 and currentRecord to none. The worker must not be running.
-    // Returns the number of records removed.
+    // Removes the record labelled `label` and its whole subtree, deleting their tree items. Keeps
+    // the order of the rest, resets currentIndex to 0 and currentRecord to none. The worker must
+    // not be running. Returns the number of records removed.
     int RemoveSubtree(std::string_view label, LinkTreeView* tree);
 
     // The label of the next root, counting it: "A", "B", ...

@@ -31,6 +31,7 @@ class LinkTreeView {
     virtual void ExpandItem(TreeItemId item) = 0;
     // Sorts the direct children of `parent` by their text, without recursion.
     virtual void SortChildren(TreeItemId parent) = 0;
+    // Deletes the item with all its descendants; their ids are not used again.
     virtual void DeleteItem(TreeItemId item) = 0;
     // The refresh request after every constructed child (command 11 to the main window).
     virtual void PostRefresh() = 0;
