@@ -135,7 +135,38 @@ LinkRecord* LinkTable::Construct(LinkArgs args, Admission* why) {
         }
     }
     outcome = Admission::kAdmitted;
+    workArrived_.notify_all();
     return admitted;
+}
+
+void LinkTable::NoteReleased() {
+    {
+        std::lock_guard lock(mutex_);
+        releases_.fetch_add(1, std::memory_order_acq_rel);
+    }
+    workArrived_.notify_all();
+}
+
+void LinkTable::WaitForWork(int seenCount, std::uint64_t seenReleases,
+                            const std::function<bool()>& stop) {
+    std::unique_lock lock(mutex_);
+    auto ready = [&] {
+        return static_cast<int>(records_.size()) != seenCount ||
+               releases_.load(std::memory_order_acquire) != seenReleases || stop();
+    };
+    if (ready()) {
+        return;
+    }
+    sleeping_.store(true, std::memory_order_release);
+    workArrived_.wait(lock, ready);
+    sleeping_.store(false, std::memory_order_release);
+}
+
+void LinkTable::WakeWaiters() {
+    // Taking the lock orders this after a sleeper's last look at its condition, so the wake-up
+    // cannot fall between that look and the sleep.
+    { std::lock_guard lock(mutex_); }
+    workArrived_.notify_all();
 }
 
 LinkRecord* LinkTable::RecordAt(int index) const {

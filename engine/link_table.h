@@ -4,6 +4,9 @@
 #pragma once
 
 #include <atomic>
+#include <condition_variable>
+#include <cstdint>
+#include <functional>
 #include <cstddef>
 #include <memory>
 #include <mutex>
@@ -81,6 +84,16 @@ class LinkTable {
     static std::string ChildLabel(std::string_view parentLabel, int j);
     static bool InSubtree(std::string_view label, std::string_view subtreeLabel);
 
+    // Held records were released (Expand): the worker must walk the table from the start again.
+    void NoteReleased();
+    std::uint64_t Releases() const { return releases_.load(std::memory_order_acquire); }
+    // Sleeps until the table holds a record count other than seenCount, records were released
+    // since seenReleases, or stop() holds. WakeWaiters() makes a sleeper look at stop() again.
+    void WaitForWork(int seenCount, std::uint64_t seenReleases, const std::function<bool()>& stop);
+    void WakeWaiters();
+    // True while a worker sleeps in WaitForWork: it found nothing pending.
+    bool WorkerSleeping() const { return sleeping_.load(std::memory_order_acquire); }
+
     // Progress of the worker, read by the progress display.
     std::atomic<int> currentIndex{0};
     std::atomic<LinkRecord*> currentRecord{nullptr};
@@ -93,7 +106,10 @@ class LinkTable {
     std::unordered_map<std::string, int> addressCounts_;      // guarded by mutex_
     std::unordered_map<TreeItemId, LinkRecord*> byTreeItem_;  // guarded by mutex_
     TreeItemId nextTreeItem_ = 1;                             // guarded by mutex_
+    std::condition_variable workArrived_;  // with mutex_
     std::atomic<int> count_{0};
+    std::atomic<std::uint64_t> releases_{0};
+    std::atomic<bool> sleeping_{false};
     std::atomic<int> rootCount_{0};
 };
 

@@ -1,0 +1,82 @@
+#include "engine/crawl_engine.h"
+
+namespace zavel {
+
+CrawlEngine::CrawlEngine(std::string programDir) : programDir_(std::move(programDir)) {}
+
+CrawlEngine::~CrawlEngine() { EndWorker(); }
+
+void CrawlEngine::StartWorker() {
+    if (worker_ != nullptr) {
+        return;
+    }
+    ExpansionContext context;
+    context.programDir = programDir_;
+    context.table = &table_;
+    context.stop = &stop_;
+    context.lists = &lists_;
+    worker_ = std::make_unique<CrawlWorker>(table_, std::move(context));
+    worker_->Start();
+}
+
+void CrawlEngine::EndWorker() {
+    if (worker_ != nullptr) {
+        worker_->End();
+        worker_.reset();
+    }
+}
+
+std::optional<CommandStates> CrawlEngine::Remove(TreeItemId item, LinkTreeView* tree) {
+    EndWorker();
+    std::optional<CommandStates> states;
+    if (const LinkRecord* record = table_.FindByTreeItem(item)) {
+        table_.RemoveSubtree(std::string(record->label), tree);
+        states = CommandStates{true, false, false, false, false};
+    }
+    StartWorker();
+    return states;
+}
+
+std::optional<CommandStates> CrawlEngine::Stop(TreeItemId item) {
+    EndWorker();
+    std::optional<CommandStates> states;
+    if (const LinkRecord* record = table_.FindByTreeItem(item)) {
+        for (LinkRecord* member : table_.Subtree(record->label)) {
+            if (member->expanded.load() == 0 && member->held.load() == 0) {
+                member->held.store(1);
+                if (member->tree != nullptr) {
+                    member->tree->SetImage(member->treeItem, kImageHeld);
+                }
+                states = CommandStates{true, true, true, false, true};
+            }
+        }
+        stop_.Set(record->label);
+    }
+    StartWorker();
+    return states;
+}
+
+std::optional<CommandStates> CrawlEngine::Expand(TreeItemId item) {
+    const LinkRecord* record = table_.FindByTreeItem(item);
+    if (record == nullptr) {
+        return std::nullopt;
+    }
+    std::optional<CommandStates> states;
+    for (LinkRecord* member : table_.Subtree(record->label)) {
+        if (member->expanded.load() == 0 && member->held.load() == 1) {
+            // The image first: once the flag is clear the running worker may take the record
+            // and set its own image, which must come after this one.
+            if (member->tree != nullptr) {
+                member->tree->SetImage(member->treeItem, kImagePending);
+            }
+            member->held.store(0);
+            states = CommandStates{true, true, false, true, true};
+        }
+    }
+    if (states) {
+        table_.NoteReleased();
+    }
+    return states;
+}
+
+}  // namespace zavel

@@ -1,0 +1,81 @@
+#include "engine/crawl_worker.h"
+
+#include "platform/thread_priority.h"
+
+namespace zavel {
+
+CrawlWorker::CrawlWorker(LinkTable& table, ExpansionContext context)
+    : table_(table), context_(std::move(context)) {
+    context_.abort = &abort_;
+}
+
+CrawlWorker::~CrawlWorker() { End(); }
+
+void CrawlWorker::Start() {
+    if (!thread_.joinable() && !abort_.Requested()) {
+        thread_ = std::thread([this] { CrawlWorkerProc(); });
+    }
+}
+
+void CrawlWorker::End() {
+    abort_.Request();
+    table_.WakeWaiters();
+    if (thread_.joinable()) {
+        thread_.join();
+    }
+}
+
+void CrawlWorker::CrawlWorkerProc() {
+    platform::LowerCurrentThreadPriority();
+    while (!abort_.Requested()) {
+        // Read before the walk, so that a record admitted during it wakes the sleep below.
+        const int seenCount = table_.Count();
+        const std::uint64_t seenReleases = table_.Releases();
+        if (LinkRecord* next = PickNext()) {
+            ExpandPage(*next, context_);
+            continue;
+        }
+        table_.WaitForWork(seenCount, seenReleases, [this] { return abort_.Requested(); });
+    }
+}
+
+LinkRecord* CrawlWorker::PickNext() {
+    if (table_.Releases() != seenRelease_) {
+        // Released records may lie behind the walk: start it again.
+        seenRelease_ = table_.Releases();
+        scanFrom_ = 0;
+        lastExpandedIndex_ = 0;
+        lastHeld_ = nullptr;
+    }
+    const int count = table_.Count();
+    for (; scanFrom_ < count; ++scanFrom_) {
+        LinkRecord* record = table_.RecordAt(scanFrom_);
+        if (record->expanded.load() == 1) {
+            lastExpandedIndex_ = scanFrom_;
+        } else if (record->held.load() == 1) {
+            lastHeld_ = record;
+        } else {
+            table_.currentIndex.store(scanFrom_);
+            table_.currentRecord.store(record);
+            return record;
+        }
+    }
+
+    int index = kNoCurrentIndex;
+    LinkRecord* current = nullptr;
+    if (count == 0) {
+        index = 0;
+    } else if (const LinkRecord* last = table_.RecordAt(count - 1);
+               last->expanded.load() == 0 && last->held.load() == 1) {
+        index = lastExpandedIndex_;
+        current = lastHeld_;
+    } else if (lastHeld_ != nullptr) {
+        index = count;
+        current = lastHeld_;
+    }
+    table_.currentIndex.store(index);
+    table_.currentRecord.store(current);
+    return nullptr;
+}
+
+}  // namespace zavel

@@ -1,0 +1,318 @@
+#include "engine/page_expansion.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+#include <system_error>
+
+#include "engine/page_fetcher.h"
+#include "lists/word_list.h"
+#include "platform/message_box.h"
+
+namespace zavel {
+namespace {
+
+constexpr const char* kInternalError = "Internal Error";
+
+bool Aborted(const ExpansionContext& context) {
+    return context.abort != nullptr && context.abort->Requested();
+}
+
+void SetImage(const LinkRecord& record, int image) {
+    if (record.tree != nullptr) {
+        record.tree->SetImage(record.treeItem, image);
+    }
+}
+
+std::shared_ptr<const WordListCache::Entries> List(ExpansionContext& context, WordListKind kind) {
+    return context.lists->Get(context.programDir + WordListFileName(kind));
+}
+
+// Reads at most kMaxScannedBytes of the temporary file. nullopt when it cannot be opened.
+std::optional<std::string> ReadPageFile(const std::string& path, std::uint64_t* fileSize) {
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (file == nullptr) {
+        return std::nullopt;
+    }
+    std::string text;
+    char block[65536];
+    std::size_t got = 0;
+    while (text.size() < kMaxScannedBytes && (got = std::fread(block, 1, sizeof block, file)) > 0) {
+        text.append(block, std::min<std::size_t>(got, kMaxScannedBytes - text.size()));
+    }
+    std::error_code error;
+    auto size = std::filesystem::file_size(path, error);
+    *fileSize = error ? text.size() : size;
+    std::fclose(file);
+    return text;
+}
+
+bool ReplaceTemporaryFile(const std::string& copy, const std::string& tempPath) {
+    std::error_code error;
+    std::filesystem::copy_file(copy, tempPath, std::filesystem::copy_options::overwrite_existing,
+                               error);
+    return !error;
+}
+
+// The link scan of one page: every candidate that survives the reserved words becomes a child.
+void ScanPage(LinkRecord& record, ExpansionContext& context, std::string_view text,
+              const std::vector<std::string>& keywords) {
+    int j = 0;
+    ScanForLinks(text, keywords, [&](std::string link) {
+        if (Aborted(context)) {
+            return false;
+        }
+        DecodePercentEscapes(link);
+        // The reserved words are read for every link, so an edit takes effect at the next one.
+        auto reserved = List(context, WordListKind::kReservedWords);
+        if (reserved && AnyEntryOccursIn(*reserved, link)) {
+            return true;
+        }
+        if (context.stop->Stops(record.label)) {
+            return false;
+        }
+        LinkArgs args;
+        args.linkText = std::move(link);
+        args.tempPath = record.tempPath;
+        args.parent = &record;
+        args.tree = record.tree;
+        args.parentItem = record.treeItem;
+        args.settings = record.Settings();
+        args.label = LinkTable::ChildLabel(record.label, j);
+        context.table->Construct(std::move(args));
+        ++j;
+        if (record.tree != nullptr) {
+            if (record.showExpanded == 1) {
+                record.tree->ExpandItem(record.treeItem);
+            }
+            record.tree->PostRefresh();
+        }
+        return true;
+    });
+}
+
+}  // namespace
+
+void StopRequest::Set(std::string label) {
+    std::lock_guard lock(mutex_);
+    stopRequested_ = 1;
+    stopLabel_ = std::move(label);
+}
+
+void StopRequest::Clear() {
+    std::lock_guard lock(mutex_);
+    stopRequested_ = 0;
+}
+
+bool StopRequest::Requested() const {
+    std::lock_guard lock(mutex_);
+    return stopRequested_ == 1;
+}
+
+bool StopRequest::Stops(std::string_view label) const {
+    std::lock_guard lock(mutex_);
+    return stopRequested_ == 1 && LinkTable::InSubtree(label, stopLabel_);
+}
+
+bool FileTypeMatches(std::string_view fileTypes, std::string_view file) {
+    std::size_t start = 0;
+    for (std::size_t end = fileTypes.find(';'); end != std::string_view::npos;
+         start = end + 1, end = fileTypes.find(';', start)) {
+        std::string_view token = fileTypes.substr(start, end - start);
+        if (token.empty() || token == "*.*") {
+            return true;
+        }
+        if (token.front() == '*') {
+            std::string_view rest = token.substr(1);
+            std::size_t at = file.find(rest);
+            if (file.size() > rest.size() && at != std::string_view::npos &&
+                at + rest.size() == file.size()) {
+                return true;
+            }
+        } else if (token.back() == '*') {
+            if (file.substr(0, token.size() - 1) == token.substr(0, token.size() - 1)) {
+                return true;
+            }
+        } else if (file.find(token) != std::string_view::npos) {
+            return true;
+        }
+    }
+    return false;
+}
+
+void PreparePageText(std::string& text) {
+    bool inQuotes = false;
+    std::size_t out = 0;
+    for (char c : text) {
+        if (c == '\r' || c == '\n') {
+            continue;
+        }
+        if (c == '"') {
+            inQuotes = !inQuotes;
+        } else if (!inQuotes && c >= 'A' && c <= 'Z') {
+            c = static_cast<char>(c - 'A' + 'a');
+        }
+        text[out++] = c;
+    }
+    text.resize(out);
+}
+
+void DecodePercentEscapes(std::string& link) {
+    auto hexDigit = [](char c) {
+        if (c >= '0' && c <= '9') {
+            return c - '0';
+        }
+        if (c >= 'a' && c <= 'f') {
+            return c - 'a' + 10;
+        }
+        if (c >= 'A' && c <= 'F') {
+            return c - 'A' + 10;
+        }
+        return -1;
+    };
+    std::string decoded;
+    decoded.reserve(link.size());
+    for (std::size_t i = 0; i < link.size(); ++i) {
+        if (link[i] != '%') {
+            decoded += link[i];
+            continue;
+        }
+        // The value is read from the hexadecimal digits at the start of the two characters.
+        int value = 0;
+        std::size_t taken = 0;
+        while (taken < 2 && i + 1 + taken < link.size()) {
+            int digit = hexDigit(link[i + 1 + taken]);
+            if (digit < 0) {
+                break;
+            }
+            value = value * 16 + digit;
+            ++taken;
+        }
+        if (value == 0) {
+            break;
+        }
+        decoded += static_cast<char>(value);
+        i += std::min<std::size_t>(2, link.size() - i - 1);
+    }
+    link = std::move(decoded);
+}
+
+void ScanForLinks(std::string_view text, const std::vector<std::string>& keywords,
+                  const std::function<bool(std::string link)>& onLink) {
+    constexpr std::string_view kTerminators = "\" >'#";
+    for (const std::string& keyword : keywords) {
+        if (keyword.empty()) {
+            continue;
+        }
+        const std::string lower = LowerCaseEntry(keyword);
+        std::size_t position = 0;
+        while (position <= text.size()) {
+            std::size_t found = text.find(lower, position);
+            std::size_t start;
+            if (found != std::string_view::npos) {
+                start = found + lower.size();
+            } else if ((found = text.find(keyword, position)) != std::string_view::npos) {
+                start = found + keyword.size();
+            } else {
+                break;
+            }
+            std::size_t end = text.find_first_of(kTerminators, start);
+            if (end == std::string_view::npos) {
+                break;  // no terminator before the end of the text: this keyword is done
+            }
+            position = end + 1;
+            if (end - start > kMaxLinkLength) {
+                continue;
+            }
+            if (!onLink(std::string(text.substr(start, end - start)))) {
+                return;
+            }
+        }
+    }
+}
+
+int ExpandPage(LinkRecord& record, ExpansionContext& context) {
+    if (record.held.load() == 1) {
+        return 1;
+    }
+    record.expanded.store(1);
+    const std::string path = RequestPath(record.Parts());
+
+    bool temporaryFilled = false;
+    if (record.mode == kModeCopy && FileTypeMatches(*record.fileTypes, record.file)) {
+        std::string copy = LocalCopyPath(
+            CopyTarget{*record.destDir, record.copyDirectory, record.rewrite}, record.Parts());
+        FetchOptions options{context.abort, kMaxCopyBytes, false};
+        if (copy.empty() || FetchPage(record.host, path, copy, options) == 0) {
+            if (!Aborted(context)) {
+                SetImage(record, kImageFailed);
+            }
+            return 1;
+        }
+        temporaryFilled = ReplaceTemporaryFile(copy, record.tempPath);
+        SetImage(record, kImageFetched);
+    }
+
+    if (record.file.find('.') != std::string::npos) {
+        auto extensions = List(context, WordListKind::kExtensions);
+        if (!extensions) {
+            platform::ShowErrorBox(kInternalError);
+        }
+        if (!extensions || !AnyEntryOccursIn(*extensions, record.file)) {
+            SetImage(record, kImageNotExpanded);
+            return 0;
+        }
+    }
+    if (record.level == record.maxLevel) {
+        SetImage(record, kImageNotExpanded);
+        return 0;
+    }
+
+    if (!temporaryFilled) {
+        FetchOptions options{context.abort, kMaxScannedBytes, true};
+        if (FetchPage(record.host, path, record.tempPath, options) == 0) {
+            if (!Aborted(context)) {
+                SetImage(record, kImageFailed);
+            }
+            return 1;
+        }
+        SetImage(record, kImageFetched);
+    }
+    if (Aborted(context)) {
+        return 1;
+    }
+
+    std::uint64_t fileSize = 0;
+    std::optional<std::string> text = ReadPageFile(record.tempPath, &fileSize);
+    if (!text) {
+        platform::ShowErrorBox(kInternalError);
+        return 1;
+    }
+    // A byte 0 ends the page text.
+    if (auto nul = text->find('\0'); nul != std::string::npos) {
+        text->resize(nul);
+    }
+    PreparePageText(*text);
+
+    if (fileSize < kErrorPageBytes) {
+        auto errors = List(context, WordListKind::kErrors);
+        if (errors && AnyEntryOccursIn(*errors, *text)) {
+            SetImage(record, kImageFailed);
+            return 1;
+        }
+    }
+
+    auto keywords = List(context, WordListKind::kKeywords);
+    if (!keywords) {
+        platform::ShowErrorBox(kInternalError);
+    } else {
+        ScanPage(record, context, *text, *keywords);
+    }
+    if (Aborted(context)) {
+        return 1;  // ended where it stood: the stop request stays as it is
+    }
+    context.stop->Clear();
+    return 1;
+}
+
+}  // namespace zavel
