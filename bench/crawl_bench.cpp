@@ -31,7 +31,7 @@ using namespace std::chrono_literals;
 
 // Counts what the crawl reports; remembers when each page was fetched.
 class CountingTree : public zavel::LinkTreeView {
-public:
+  public:
     void InsertItem(zavel::TreeItemId, zavel::TreeItemId, const std::string&, int) override {}
     void SetImage(zavel::TreeItemId item, int image) override {
         if (image == zavel::kImageFetched) {
@@ -49,22 +49,22 @@ public:
         return fetchedAt_;
     }
 
-private:
+  private:
     std::mutex mutex_;
     std::map<zavel::TreeItemId, Clock::time_point> fetchedAt_;
 };
 
 void ServeSite(httplib::Server& server, int pages, std::atomic<bool>& stalling) {
     server.new_task_queue = [] { return new httplib::ThreadPool(4); };
-    server.Get(R"(/p(\d+)\.html)", [pages](const httplib::Request& request,
-                                          httplib::Response& response) {
-        int index = std::atoi(std::string(request.matches[1]).c_str());
-        if (index >= pages) {
-            response.status = 404;
-            return;
-        }
-        response.set_content(zavel::bench::SitePage(index, pages), "text/html");
-    });
+    server.Get(R"(/p(\d+)\.html)",
+               [pages](const httplib::Request& request, httplib::Response& response) {
+                   int index = std::atoi(std::string(request.matches[1]).c_str());
+                   if (index >= pages) {
+                       response.status = 404;
+                       return;
+                   }
+                   response.set_content(zavel::bench::SitePage(index, pages), "text/html");
+               });
     server.Get("/", [pages](const httplib::Request&, httplib::Response& response) {
         response.set_content(zavel::bench::SitePage(0, pages), "text/html");
     });
@@ -95,12 +95,14 @@ double ProcessCpuSeconds() {
            static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
 }
 
-double Seconds(Clock::duration d) { return std::chrono::duration<double>(d).count(); }
+double Seconds(Clock::duration d) {
+    return std::chrono::duration<double>(d).count();
+}
 
 std::string PrepareProgramDir() {
-    std::string dir = (std::filesystem::temp_directory_path() /
-                       ("zavel-bench-" + std::to_string(getpid()) + "/"))
-                          .string();
+    std::string dir =
+        (std::filesystem::temp_directory_path() / ("zavel-bench-" + std::to_string(getpid()) + "/"))
+            .string();
     std::filesystem::create_directories(dir);
     for (auto kind : {zavel::WordListKind::kKeywords, zavel::WordListKind::kExtensions,
                       zavel::WordListKind::kReservedWords, zavel::WordListKind::kErrors}) {

@@ -83,24 +83,45 @@ class PageFile {
 
 int FetchPage(const std::string& host, const std::string& path, const std::string& localFile,
               const platform::HttpAbort* abort) {
+    return FetchPage(host, path, localFile, FetchOptions{abort});
+}
+
+int FetchPage(const std::string& host, const std::string& path, const std::string& localFile,
+              const FetchOptions& options) {
     PageFile page(localFile);
+    std::uint64_t received = 0;
+    bool overLimit = false;
 
     platform::HttpGetRequest request;
     request.url = "http://" + host + path;
     request.onStatus = [](int code) { lastStatusCode.store(code, std::memory_order_relaxed); };
-    request.onBody = [&page](const char* data, std::size_t size) { return page.Write(data, size); };
-    request.abort = abort;
+    request.onBody = [&](const char* data, std::size_t size) {
+        if (size > options.maxBytes - received) {
+            // Past the limit: keep what fits, then end the transfer.
+            overLimit = true;
+            const auto fits = static_cast<std::size_t>(options.maxBytes - received);
+            received = options.maxBytes;
+            page.Write(data, fits);
+            return false;
+        }
+        received += size;
+        return page.Write(data, size);
+    };
+    request.abort = options.abort;
     request.bufferSize = kTransferBufferBytes;
 
     platform::HttpOutcome outcome = platform::HttpGet(request);
-    if (outcome.result == platform::HttpResult::kOk) {
+    const bool complete =
+        outcome.result == platform::HttpResult::kOk ||
+        (overLimit && options.keepTruncated && outcome.result == platform::HttpResult::kSinkFailed);
+    if (complete) {
         page.Create();  // an empty body still gives a file
     }
     if (page.createFailed()) {
         platform::ShowErrorBox("Internal Error");
         return 0;
     }
-    if (outcome.result != platform::HttpResult::kOk) {
+    if (!complete) {
         page.Discard();
         return 0;
     }
