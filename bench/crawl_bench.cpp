@@ -56,6 +56,7 @@ class CountingTree : public zavel::LinkTreeView {
 
 void ServeSite(httplib::Server& server, int pages, std::atomic<bool>& stalling) {
     server.new_task_queue = [] { return new httplib::ThreadPool(4); };
+    server.set_tcp_nodelay(true);
     server.Get(R"(/p(\d+)\.html)",
                [pages](const httplib::Request& request, httplib::Response& response) {
                    int index = std::atoi(std::string(request.matches[1]).c_str());

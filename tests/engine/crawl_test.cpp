@@ -405,6 +405,23 @@ TEST_F(LinkCommandTest, StopHoldsPendingRecordsAtOnceAndExpandReleasesThem) {
     EXPECT_EQ(engine->table().currentIndex.load(), kNoCurrentIndex);
 }
 
+TEST_F(LinkCommandTest, ProgressFollowsTheSituationsOfTheTable) {
+    engine->Stop(ItemOf(1));
+    // The last record expanded while others are held: the record count and the last held.
+    Add("http://127.0.0.1:" + std::to_string(test::UnusedLoopbackPort()) + "/");
+    ASSERT_TRUE(WaitUntil([&] { return Finished(); }));
+    EXPECT_EQ(engine->table().currentIndex.load(), 6);
+    EXPECT_EQ(engine->table().currentRecord.load(), engine->table().RecordAt(4));
+
+    // An empty table: index 0 and no record.
+    CrawlEngine empty(programDir);
+    empty.table().currentIndex = 77;
+    empty.StartWorker();
+    ASSERT_TRUE(WaitUntil([&] { return empty.table().WorkerSleeping(); }));
+    EXPECT_EQ(empty.table().currentIndex.load(), 0);
+    EXPECT_EQ(empty.table().currentRecord.load(), nullptr);
+}
+
 TEST_F(LinkCommandTest, RemoveDeletesTheSubtreeAtOnceAndTheCrawlGoesOn) {
     TreeItemId hold = ItemOf(1);
     auto states = Timed([&] { return engine->Remove(hold, &tree); });
