@@ -65,7 +65,10 @@ QRgb GradientColour(int x, int width) {
 }
 
 QFont ControlFont() {
-    return CreateDrawingFont(QStringLiteral("Courier"), 12, 8, 100, false);
+    QFont font = CreateDrawingFont(QStringLiteral("Courier"), 12, 8, 100, false);
+    // Thin strokes at this size turn grey when smoothed; unsmoothed they stay black and crisp.
+    font.setStyleStrategy(QFont::NoAntialias);
+    return font;
 }
 
 void PaintBackdrop(MemoryDC& dc, int& layoutWidth, int& layoutHeight) {

@@ -59,6 +59,8 @@ MainFrame::MainFrame() {
         setWindowTitle(QStringLiteral("ZAVEL"));
         SetOuterGeometry(kFirstPlace);
         show();
+        // The frame is known once the window is shown: place it again so the outer size holds.
+        SetOuterGeometry(kFirstPlace);
         QMetaObject::invokeMethod(this, &MainFrame::OnBuildMainScreen, Qt::QueuedConnection);
         return;
     }

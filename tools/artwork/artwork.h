@@ -13,6 +13,9 @@ namespace zavel::artwork {
 // Resource 230: 187 x 214, pure white is transparent. It lands on the dark left end of the
 // backdrop's gradient, so its soft edges are blended towards that darkness.
 QImage DrawStartPicture();
+// Its near-white colours, which must reach the screen as they are (they are not white).
+QRgb StartPicturePaper();
+QRgb StartPictureGlint();
 
 enum class ButtonFace { kNormal, kPressed, kDisabled };
 enum class Command { kAdd, kRemove, kExpand, kStop, kSaveAs, kBrowse };

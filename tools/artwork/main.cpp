@@ -64,8 +64,10 @@ int main(int argc, char* argv[]) {
         return out.filePath(QStringLiteral("bitmaps/%1-%2.bmp").arg(id).arg(name));
     };
     using zavel::artwork::SavePaletteBmp;
-    ok &= Check(SavePaletteBmp(zavel::artwork::DrawStartPicture(), bitmap(230, "start-screen")),
-                bitmap(230, "start-screen"));
+    ok &= Check(
+        SavePaletteBmp(zavel::artwork::DrawStartPicture(), bitmap(230, "start-screen"),
+                       {zavel::artwork::StartPicturePaper(), zavel::artwork::StartPictureGlint()}),
+        bitmap(230, "start-screen"));
     for (const ButtonIds& b : kButtons) {
         const QString name = QString::fromLatin1(b.name);
         const std::pair<int, ButtonFace> faces[] = {{b.normal, ButtonFace::kNormal},

@@ -96,21 +96,25 @@ void Put32(QByteArray& out, std::int64_t v) {
 
 }  // namespace
 
-QImage ReduceToPalette(const QImage& picture) {
+QImage ReduceToPalette(const QImage& picture, const std::vector<QRgb>& kept) {
     const QImage rgb = picture.convertToFormat(QImage::Format_RGB32);
+    // Index 0 is white, whether or not it is used, so that every picture agrees on it.
+    std::vector<QRgb> palette{kWhite};
+    for (QRgb c : kept) {
+        palette.push_back(c | 0xff000000u);
+    }
     std::vector<QRgb> opaque;
     for (int y = 0; y < rgb.height(); ++y) {
         for (int x = 0; x < rgb.width(); ++x) {
             const QRgb c = rgb.pixel(x, y) | 0xff000000u;
-            if (c != kWhite) {
+            if (c != kWhite && std::find(palette.begin(), palette.end(), c) == palette.end()) {
                 opaque.push_back(c);
             }
         }
     }
-    // Index 0 is white, whether or not it is used, so that every picture agrees on it.
-    std::vector<QRgb> palette{kWhite};
     if (!opaque.empty()) {
-        const std::vector<QRgb> cut = MedianCut(std::move(opaque), 255);
+        const std::vector<QRgb> cut =
+            MedianCut(std::move(opaque), 256 - static_cast<int>(palette.size()));
         palette.insert(palette.end(), cut.begin(), cut.end());
     }
     QImage indexed(rgb.size(), QImage::Format_Indexed8);
@@ -171,8 +175,8 @@ bool WritePaletteBmp(const QImage& indexed, const QString& path) {
            file.flush();
 }
 
-bool SavePaletteBmp(const QImage& picture, const QString& path) {
-    return WritePaletteBmp(ReduceToPalette(picture), path);
+bool SavePaletteBmp(const QImage& picture, const QString& path, const std::vector<QRgb>& kept) {
+    return WritePaletteBmp(ReduceToPalette(picture, kept), path);
 }
 
 }  // namespace zavel::artwork

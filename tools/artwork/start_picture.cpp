@@ -15,8 +15,8 @@ namespace {
 
 const QColor kGold(232, 196, 64);
 const QColor kGoldDeep(168, 128, 24);
-const QColor kPaper(246, 244, 236);
-const QColor kGlint(251, 251, 247);  // near white: must reach the screen
+const QColor kPaper(StartPicturePaper());
+const QColor kGlint(StartPictureGlint());
 
 void DrawRingHalf(QPainter& p, QPointF centre, double r, bool front) {
     const double s = r / 47.0;
@@ -78,6 +78,10 @@ void DrawGlobe(QPainter& p, QPointF c, double r) {
     p.setPen(Qt::NoPen);
     p.setBrush(glint);
     p.drawEllipse(c + QPointF(-r * 0.42, -r * 0.48), r * 0.3, r * 0.2);
+    p.setRenderHint(QPainter::Antialiasing, false);
+    p.setBrush(kGlint);
+    p.drawEllipse(c + QPointF(-r * 0.42, -r * 0.48), r * 0.09, r * 0.06);
+    p.setRenderHint(QPainter::Antialiasing, true);
 }
 
 // The tree images, drawn large: a white disc with a mark, or a rosette.
@@ -187,6 +191,14 @@ void DrawPageStack(QPainter& p) {
 }
 
 }  // namespace
+
+QRgb StartPicturePaper() {
+    return qRgb(248, 247, 242);
+}
+
+QRgb StartPictureGlint() {
+    return qRgb(252, 252, 248);
+}
 
 void PaintGlobeEmblem(QPainter& p, QPointF centre, double radius) {
     DrawRingHalf(p, centre, radius, false);
