@@ -20,10 +20,13 @@ inline constexpr std::size_t kMaxSegments = 20;
 
 struct AddressParts {
     std::string host;  // server name as written, letter case kept
-    std::string dir;   // "" or "/seg/seg...", never ending in "/"
+    // "" or "/seg/seg...": a segment may be empty ("//" in an address gives one), so dir ends
+    // in "/" only when its last segment is empty.
+    std::string dir;
     std::string file;  // "/" or "/last.segment"
     // False when the address has more than kMaxSegments segments or a part longer than its
-    // capacity; such an address is never admitted or fetched.
+    // capacity; such an address is never admitted or fetched. The parts of an invalid address
+    // may still be filled in, but nothing may be built from them.
     bool valid = true;
 };
 
@@ -33,19 +36,28 @@ struct ResolvedLink {
 };
 
 // Splits an address into host, dir and file. A trailing "/" is removed from `address` first
-// (the only change made to it).
+// (the only change made to it). The segments are counted as cut, the host and an appended
+// empty segment included; more than kMaxSegments makes the parts invalid. The part capacities
+// are checked by ResolveLink, after the dot segments are gone.
 AddressParts SplitAddress(std::string& address);
 
-// Removes "/." and "/.." segments of a dir text in place, pass after pass.
+// Removes "/." and "/.." segments of a dir text in place, pass after pass. Only the
+// characters after a "/" are looked at, so "/a/.b" becomes "/ab" and "/a/..b" becomes "b": the
+// result may lose its leading "/" (ResolveLink puts it back). Linear in the text's length.
 void CollapseDotSegments(std::string& text);
 
 // Resolves a link against the parent's host and dir (no parent for a root). A link beginning
 // with "www." gets "http://" put in front, in `linkText` itself. The resolved dir always begins
-// with "/" when it is not empty, so the request path dir + file always begins with "/".
+// with "/" when it is not empty, so the request path dir + file always begins with "/" and the
+// host text never absorbs path characters. The parts are invalid when there are too many
+// segments or a part, after collapsing, is longer than its capacity.
 ResolvedLink ResolveLink(std::string& linkText, const AddressParts* parent);
 
 // The object requested from the host: dir followed by file.
 std::string RequestPath(const AddressParts& parts);
+
+// How many times LocalCopyPath appends "p" to a taken name before it gives up.
+inline constexpr int kMaxNameRetries = 200;
 
 struct CopyTarget {
     std::string destDir;  // without a trailing "/", except for "/" itself
@@ -55,8 +67,14 @@ struct CopyTarget {
 
 // Full path of the local copy of an address, creating the directories it needs under destDir.
 // The result always lies inside destDir: segments that would climb out ("." and "..") are made
-// harmless. Returns "" when no copy can be made: an empty destDir, or no free name found with
-// rewrite 0.
+// harmless by a "_" in front ("_.", "_.."), and NUL bytes of the parts become "_". The name is
+// base + "." + extension taken from file ("/" gives index.html, as does a name that would be
+// "." alone) and never contains "/". With copyDirectory 1 each non-empty dir segment is a
+// directory (mode 0755) under the previous one; one that exists or cannot be made is passed
+// over, and the write of the copy reports the failure. With rewrite other than 1 an existing
+// name (anything lstat sees, a dangling link or an unreadable file too) is kept and "p" is
+// appended to the base name, at most kMaxNameRetries times. Returns "" when no copy can be
+// made: an empty destDir (or one holding a NUL byte), or every name taken.
 std::string LocalCopyPath(const CopyTarget& target, const AddressParts& parts);
 
 }  // namespace zavel

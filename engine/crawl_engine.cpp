@@ -4,7 +4,9 @@ namespace zavel {
 
 CrawlEngine::CrawlEngine(std::string programDir) : programDir_(std::move(programDir)) {}
 
-CrawlEngine::~CrawlEngine() { EndWorker(); }
+CrawlEngine::~CrawlEngine() {
+    EndWorker();
+}
 
 void CrawlEngine::StartWorker() {
     if (worker_ != nullptr) {

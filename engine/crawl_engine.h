@@ -21,7 +21,7 @@ struct CommandStates {
 };
 
 class CrawlEngine {
-public:
+  public:
     // programDir: where the word lists lie, ending with "/".
     explicit CrawlEngine(std::string programDir);
     ~CrawlEngine();  // ends the worker
@@ -50,7 +50,7 @@ public:
     // Releases the held records of the subtree (image 1); the worker keeps running.
     std::optional<CommandStates> Expand(TreeItemId item);
 
-private:
+  private:
     std::string programDir_;
     LinkTable table_;
     StopRequest stop_;

@@ -10,7 +10,9 @@ CrawlWorker::CrawlWorker(LinkTable& table, ExpansionContext context)
     context_.abort = &abort_;
 }
 
-CrawlWorker::~CrawlWorker() { End(); }
+CrawlWorker::~CrawlWorker() {
+    End();
+}
 
 void CrawlWorker::Start() {
     if (!thread_.joinable() && !abort_.Requested()) {

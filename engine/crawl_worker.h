@@ -14,7 +14,7 @@
 namespace zavel {
 
 class CrawlWorker {
-public:
+  public:
     // `context.abort` is replaced by the worker's own.
     CrawlWorker(LinkTable& table, ExpansionContext context);
     ~CrawlWorker();  // ends the worker
@@ -27,7 +27,7 @@ public:
     // expanded with what it reached and is never resumed.
     void End();
 
-private:
+  private:
     void CrawlWorkerProc();
     // Walks the table from where the last walk stopped, keeping the remembered indices of the
     // records behind it, and publishes currentIndex and currentRecord. Returns the first pending

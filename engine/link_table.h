@@ -5,9 +5,9 @@
 
 #include <atomic>
 #include <condition_variable>
+#include <cstddef>
 #include <cstdint>
 #include <functional>
-#include <cstddef>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -106,7 +106,7 @@ class LinkTable {
     std::unordered_map<std::string, int> addressCounts_;      // guarded by mutex_
     std::unordered_map<TreeItemId, LinkRecord*> byTreeItem_;  // guarded by mutex_
     TreeItemId nextTreeItem_ = 1;                             // guarded by mutex_
-    std::condition_variable workArrived_;  // with mutex_
+    std::condition_variable workArrived_;                     // with mutex_
     std::atomic<int> count_{0};
     std::atomic<std::uint64_t> releases_{0};
     std::atomic<bool> sleeping_{false};

@@ -31,14 +31,14 @@ inline constexpr std::size_t kMaxLinkLength = 999;
 // stopped subtree ends its link scan at its first candidate link. Cleared by every expansion
 // that finishes its link scan. Safe from any thread.
 class StopRequest {
-public:
+  public:
     void Set(std::string label);
     void Clear();
     bool Requested() const;
     // Set and `label` lies inside the stopped subtree.
     bool Stops(std::string_view label) const;
 
-private:
+  private:
     mutable std::mutex mutex_;
     int stopRequested_ = 0;  // guarded by mutex_
     std::string stopLabel_;  // guarded by mutex_

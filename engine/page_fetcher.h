@@ -2,6 +2,8 @@
 #pragma once
 
 #include <atomic>
+#include <cstdint>
+#include <limits>
 #include <string>
 
 #include "platform/http/http_abort.h"
@@ -22,5 +24,15 @@ extern std::atomic<int> lastStatusCode;
 // - A failure while the body is read, or an abort, gives 0 and removes the partial file.
 int FetchPage(const std::string& host, const std::string& path, const std::string& localFile,
               const platform::HttpAbort* abort = nullptr);
+
+struct FetchOptions {
+    const platform::HttpAbort* abort = nullptr;
+    // A body longer than this is not fetched in full: with keepTruncated its first maxBytes
+    // are kept and the result is 1, otherwise the fetch fails.
+    std::uint64_t maxBytes = std::numeric_limits<std::uint64_t>::max();
+    bool keepTruncated = false;
+};
+int FetchPage(const std::string& host, const std::string& path, const std::string& localFile,
+              const FetchOptions& options);
 
 }  // namespace zavel

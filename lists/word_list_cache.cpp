@@ -20,12 +20,10 @@ std::shared_ptr<const WordListCache::Entries> WordListCache::Get(const std::stri
         cache_.erase(path);
         return nullptr;
     }
-    Stamp stamp{static_cast<std::uint64_t>(info.st_dev),
-                static_cast<std::uint64_t>(info.st_ino),
+    Stamp stamp{static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino),
                 static_cast<std::int64_t>(info.st_size),
                 static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec,
-                static_cast<std::int64_t>(info.st_ctim.tv_sec) * 1000000000 +
-                    info.st_ctim.tv_nsec};
+                static_cast<std::int64_t>(info.st_ctim.tv_sec) * 1000000000 + info.st_ctim.tv_nsec};
     {
         std::lock_guard lock(mutex_);
         auto it = cache_.find(path);
@@ -47,7 +45,8 @@ std::shared_ptr<const WordListCache::Entries> WordListCache::Get(const std::stri
     timespec now{};
     clock_gettime(CLOCK_REALTIME, &now);
     const std::int64_t nowNs = static_cast<std::int64_t>(now.tv_sec) * 1000000000 + now.tv_nsec;
-    const bool settled = nowNs - stamp.modifiedNs > kSettleNs && nowNs - stamp.changedNs > kSettleNs;
+    const bool settled =
+        nowNs - stamp.modifiedNs > kSettleNs && nowNs - stamp.changedNs > kSettleNs;
     std::lock_guard lock(mutex_);
     cache_[path] = Cached{stamp, settled, shared};
     return shared;

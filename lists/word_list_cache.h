@@ -14,14 +14,14 @@
 namespace zavel {
 
 class WordListCache {
-public:
+  public:
     using Entries = std::vector<std::string>;
 
     // The entries of the list file at `path` as it is now, or nullptr when it cannot be opened.
     // The returned list stays valid while the caller holds it, even if the file changes.
     std::shared_ptr<const Entries> Get(const std::string& path);
 
-private:
+  private:
     struct Stamp {
         std::uint64_t device = 0;
         std::uint64_t inode = 0;

@@ -19,8 +19,10 @@ class HttpAbort {
   private:
     friend class TransferWatch;
     std::atomic<bool> requested_{false};
-    std::mutex mutex_;
-    void* activeMulti_ = nullptr;  // guarded by mutex_: the transfer to wake, if any
+    // A transfer watches an abort it is handed as const; registering itself is not a change of
+    // the abort's state, hence mutable.
+    mutable std::mutex mutex_;
+    mutable void* activeMulti_ = nullptr;  // guarded by mutex_: the transfer to wake, if any
 };
 
 }  // namespace zavel::platform

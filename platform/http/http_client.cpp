@@ -1,1 +1,368 @@
-// placeholder
+#include "platform/http/http_client.h"
+
+#include <curl/curl.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <cctype>
+#include <mutex>
+#include <string_view>
+
+namespace zavel::platform {
+
+// Registers the multi handle of a running transfer with its abort, so that Request() on another
+// thread can wake the transfer out of curl_multi_poll at once.
+class TransferWatch {
+  public:
+    TransferWatch(const HttpAbort* abort, CURLM* multi) : abort_(abort) {
+        if (abort_ != nullptr) {
+            std::lock_guard lock(abort_->mutex_);
+            abort_->activeMulti_ = multi;
+        }
+    }
+    ~TransferWatch() {
+        if (abort_ != nullptr) {
+            std::lock_guard lock(abort_->mutex_);
+            abort_->activeMulti_ = nullptr;
+        }
+    }
+    TransferWatch(const TransferWatch&) = delete;
+    TransferWatch& operator=(const TransferWatch&) = delete;
+
+  private:
+    const HttpAbort* abort_;
+};
+
+void HttpAbort::Request() {
+    // The flag goes first: a transfer that registers after this point sees it before it polls,
+    // one that registered before is woken here.
+    requested_.store(true, std::memory_order_release);
+    std::lock_guard lock(mutex_);
+    if (activeMulti_ != nullptr) {
+        curl_multi_wakeup(static_cast<CURLM*>(activeMulti_));
+    }
+}
+
+namespace {
+
+constexpr long kMaxRedirects = 10;
+constexpr long kConnectTimeoutSeconds = 30;
+constexpr long kLowSpeedBytesPerSecond = 1;
+constexpr long kLowSpeedSeconds = 60;
+// Upper bound of one wait; an abort or socket activity ends it much sooner.
+constexpr int kPollMilliseconds = 1000;
+
+// What one call of HttpGet knows while libcurl runs it.
+struct Transfer {
+    const HttpGetRequest& request;
+    bool awaitingResponse = false;  // a request went out and no header of its answer came yet
+    bool responseBegan = false;     // the final response began
+    bool locationSeen = false;      // the header block being read names a redirect target
+    bool sinkFailed = false;
+    bool aborted = false;
+
+    void Report(int code) const {
+        if (request.onStatus) {
+            request.onStatus(code);
+        }
+    }
+    bool AbortRequested() const { return request.abort != nullptr && request.abort->Requested(); }
+};
+
+// The handles of one thread. Connections live in the multi handle's cache and outlast a call,
+// so they are reused by the next call of the same thread. libcurl keeps the callback data of a
+// connection for its lifetime, and a cached connection can be closed outside any call (at the
+// latest when the thread ends), so the callbacks get this object, which knows whether a call is
+// running, and never a call's own data.
+struct ThreadHandles {
+    CURL* easy = nullptr;
+    CURLM* multi = nullptr;
+    Transfer* active = nullptr;  // the running call of this thread, if any
+
+    ThreadHandles();
+    ~ThreadHandles() {
+        active = nullptr;
+        if (multi != nullptr) {
+            curl_multi_cleanup(multi);  // closes the cached connections
+        }
+        if (easy != nullptr) {
+            curl_easy_cleanup(easy);
+        }
+    }
+    ThreadHandles(const ThreadHandles&) = delete;
+    ThreadHandles& operator=(const ThreadHandles&) = delete;
+};
+
+void InitialiseLibraryOnce() {
+    static std::once_flag once;
+    std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
+}
+
+ThreadHandles::ThreadHandles() {
+    InitialiseLibraryOnce();
+    easy = curl_easy_init();
+    multi = curl_multi_init();
+}
+
+Transfer* ActiveOf(void* handles) {
+    return static_cast<ThreadHandles*>(handles)->active;
+}
+
+int OnResolverStart(void*, void*, void* handles) {
+    if (Transfer* transfer = ActiveOf(handles)) {
+        transfer->Report(kStatusResolving);
+    }
+    return 0;
+}
+
+curl_socket_t OnOpenSocket(void* handles, curlsocktype purpose, curl_sockaddr* address) {
+    curl_socket_t socketFd =
+        socket(address->family, address->socktype | SOCK_CLOEXEC, address->protocol);
+    Transfer* transfer = ActiveOf(handles);
+    if (socketFd != CURL_SOCKET_BAD && purpose == CURLSOCKTYPE_IPCXN && transfer != nullptr) {
+        transfer->Report(kStatusResolved);
+        transfer->Report(kStatusConnecting);
+    }
+    return socketFd;
+}
+
+int OnCloseSocket(void* handles, curl_socket_t socketFd) {
+    Transfer* transfer = ActiveOf(handles);
+    if (transfer != nullptr) {
+        transfer->Report(kStatusClosing);
+    }
+    int result = close(socketFd);
+    if (transfer != nullptr) {
+        transfer->Report(kStatusClosed);
+    }
+    return result;
+}
+
+int OnPrerequest(void* handles, char*, char*, int, int) {
+    if (Transfer* transfer = ActiveOf(handles)) {
+        transfer->Report(kStatusConnected);
+        transfer->Report(kStatusSending);
+        transfer->awaitingResponse = true;
+    }
+    return CURL_PREREQFUNC_OK;
+}
+
+// True for a "Location:" header with a value, which makes libcurl follow a 3xx answer.
+bool IsLocationHeader(std::string_view line) {
+    constexpr std::string_view kName = "location:";
+    if (line.size() <= kName.size()) {
+        return false;
+    }
+    for (std::size_t i = 0; i < kName.size(); ++i) {
+        if (std::tolower(static_cast<unsigned char>(line[i])) != kName[i]) {
+            return false;
+        }
+    }
+    return line.find_first_not_of(" \t\r\n", kName.size()) != std::string_view::npos;
+}
+
+size_t OnHeader(char* data, size_t size, size_t count, void* handles) {
+    Transfer* transfer = ActiveOf(handles);
+    if (transfer == nullptr) {
+        return size * count;
+    }
+    if (transfer->awaitingResponse) {
+        transfer->awaitingResponse = false;
+        transfer->responseBegan = true;
+        transfer->locationSeen = false;
+        transfer->Report(kStatusSent);
+        transfer->Report(kStatusReceiving);
+    }
+    std::string_view line(data, size * count);
+    if (IsLocationHeader(line)) {
+        transfer->locationSeen = true;
+    } else if (line == "\r\n" || line == "\n") {
+        // The end of a header block. A redirect that libcurl goes on to follow is not the final
+        // response: a failure from here on is one of a request still to be answered.
+        long httpCode = 0;
+        curl_easy_getinfo(static_cast<ThreadHandles*>(handles)->easy, CURLINFO_RESPONSE_CODE,
+                          &httpCode);
+        if (httpCode >= 300 && httpCode < 400 && transfer->locationSeen) {
+            transfer->responseBegan = false;
+        }
+        transfer->locationSeen = false;
+    }
+    return size * count;
+}
+
+size_t OnBody(char* data, size_t size, size_t count, void* handles) {
+    Transfer* transfer = ActiveOf(handles);
+    if (transfer == nullptr) {
+        return 0;
+    }
+    if (transfer->AbortRequested()) {
+        transfer->aborted = true;
+        return 0;
+    }
+    size_t bytes = size * count;
+    if (transfer->request.onBody && !transfer->request.onBody(data, bytes)) {
+        transfer->sinkFailed = true;
+        return 0;
+    }
+    return bytes;
+}
+
+int OnProgress(void* handles, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
+    Transfer* transfer = ActiveOf(handles);
+    if (transfer != nullptr && transfer->AbortRequested()) {
+        transfer->aborted = true;
+        return 1;
+    }
+    return 0;
+}
+
+// Options are set afresh for every call, so nothing of an earlier call carries over except
+// the connections and the name cache.
+void Configure(ThreadHandles& handles, const HttpGetRequest& request, char* errorText) {
+    CURL* easy = handles.easy;
+    curl_easy_reset(easy);
+    curl_easy_setopt(easy, CURLOPT_URL, request.url.c_str());
+    curl_easy_setopt(easy, CURLOPT_HTTPGET, 1L);
+    curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "http,https");
+    curl_easy_setopt(easy, CURLOPT_FOLLOWLOCATION, 1L);
+    curl_easy_setopt(easy, CURLOPT_MAXREDIRS, kMaxRedirects);
+    curl_easy_setopt(easy, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+    curl_easy_setopt(easy, CURLOPT_USERAGENT, "zavel");
+    curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT, kConnectTimeoutSeconds);
+    curl_easy_setopt(easy, CURLOPT_LOW_SPEED_LIMIT, kLowSpeedBytesPerSecond);
+    curl_easy_setopt(easy, CURLOPT_LOW_SPEED_TIME, kLowSpeedSeconds);
+    // The program's threads must not see libcurl's signal handlers; name lookups run on
+    // libcurl's resolver thread instead of being ended by an alarm.
+    curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
+    // An abort during a slow name lookup leaves the resolver thread to finish on its own
+    // instead of waiting for it.
+    curl_easy_setopt(easy, CURLOPT_QUICK_EXIT, 1L);
+    if (request.bufferSize > 0) {
+        curl_easy_setopt(easy, CURLOPT_BUFFERSIZE, static_cast<long>(request.bufferSize));
+    }
+    curl_easy_setopt(easy, CURLOPT_ERRORBUFFER, errorText);
+
+    void* data = &handles;
+    curl_easy_setopt(easy, CURLOPT_RESOLVER_START_FUNCTION, OnResolverStart);
+    curl_easy_setopt(easy, CURLOPT_RESOLVER_START_DATA, data);
+    curl_easy_setopt(easy, CURLOPT_OPENSOCKETFUNCTION, OnOpenSocket);
+    curl_easy_setopt(easy, CURLOPT_OPENSOCKETDATA, data);
+    curl_easy_setopt(easy, CURLOPT_CLOSESOCKETFUNCTION, OnCloseSocket);
+    curl_easy_setopt(easy, CURLOPT_CLOSESOCKETDATA, data);
+    curl_easy_setopt(easy, CURLOPT_PREREQFUNCTION, OnPrerequest);
+    curl_easy_setopt(easy, CURLOPT_PREREQDATA, data);
+    curl_easy_setopt(easy, CURLOPT_HEADERFUNCTION, OnHeader);
+    curl_easy_setopt(easy, CURLOPT_HEADERDATA, data);
+    curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, OnBody);
+    curl_easy_setopt(easy, CURLOPT_WRITEDATA, data);
+    curl_easy_setopt(easy, CURLOPT_NOPROGRESS, 0L);
+    curl_easy_setopt(easy, CURLOPT_XFERINFOFUNCTION, OnProgress);
+    curl_easy_setopt(easy, CURLOPT_XFERINFODATA, data);
+}
+
+HttpOutcome Failure(HttpResult result, const char* error) {
+    HttpOutcome outcome;
+    outcome.result = result;
+    outcome.error = error;
+    return outcome;
+}
+
+// Drives the transfer until it is done or aborted; returns libcurl's result.
+CURLcode Run(CURLM* multi, Transfer& transfer) {
+    for (;;) {
+        int running = 0;
+        CURLMcode multiCode = curl_multi_perform(multi, &running);
+        if (multiCode != CURLM_OK) {
+            return CURLE_FAILED_INIT;
+        }
+        int queued = 0;
+        while (CURLMsg* message = curl_multi_info_read(multi, &queued)) {
+            if (message->msg == CURLMSG_DONE) {
+                return message->data.result;
+            }
+        }
+        if (transfer.AbortRequested()) {
+            transfer.aborted = true;
+            return CURLE_ABORTED_BY_CALLBACK;
+        }
+        multiCode = curl_multi_poll(multi, nullptr, 0, kPollMilliseconds, nullptr);
+        if (multiCode != CURLM_OK) {
+            return CURLE_FAILED_INIT;
+        }
+    }
+}
+
+HttpResult ResultOf(CURLcode code, const Transfer& transfer) {
+    if (code == CURLE_OK) {
+        return HttpResult::kOk;
+    }
+    if (transfer.sinkFailed) {
+        return HttpResult::kSinkFailed;
+    }
+    if (transfer.aborted || transfer.AbortRequested()) {
+        return HttpResult::kAborted;
+    }
+    return transfer.responseBegan ? HttpResult::kBodyFailed : HttpResult::kSendFailed;
+}
+
+// Unsets the thread's running call however the call ends.
+class ActiveCall {
+  public:
+    ActiveCall(ThreadHandles& handles, Transfer& transfer) : handles_(handles) {
+        handles_.active = &transfer;
+    }
+    ~ActiveCall() { handles_.active = nullptr; }
+    ActiveCall(const ActiveCall&) = delete;
+    ActiveCall& operator=(const ActiveCall&) = delete;
+
+  private:
+    ThreadHandles& handles_;
+};
+
+}  // namespace
+
+HttpOutcome HttpGet(const HttpGetRequest& request) {
+    thread_local ThreadHandles handles;
+    if (handles.easy == nullptr || handles.multi == nullptr) {
+        return Failure(HttpResult::kSendFailed, "cannot initialise libcurl");
+    }
+    if (handles.active != nullptr) {
+        // Called from inside a callback of this thread's running call: the handles are busy.
+        return Failure(HttpResult::kSendFailed, "a transfer is already running on this thread");
+    }
+    if (request.abort != nullptr && request.abort->Requested()) {
+        return Failure(HttpResult::kAborted, "aborted");
+    }
+
+    Transfer transfer{request};
+    char errorText[CURL_ERROR_SIZE] = {};
+    Configure(handles, request, errorText);
+
+    HttpOutcome outcome;
+    {
+        ActiveCall call(handles, transfer);
+        TransferWatch watch(request.abort, handles.multi);
+        if (curl_multi_add_handle(handles.multi, handles.easy) == CURLM_OK) {
+            CURLcode code = Run(handles.multi, transfer);
+            if (transfer.responseBegan) {
+                transfer.Report(kStatusReceived);
+            }
+            outcome.result = ResultOf(code, transfer);
+            if (transfer.responseBegan) {
+                curl_easy_getinfo(handles.easy, CURLINFO_RESPONSE_CODE, &outcome.httpStatus);
+            }
+            if (code != CURLE_OK) {
+                outcome.error = errorText[0] != '\0' ? errorText : curl_easy_strerror(code);
+            }
+            // An unfinished transfer closes its connection here, still inside the call.
+            curl_multi_remove_handle(handles.multi, handles.easy);
+        } else {
+            outcome = Failure(HttpResult::kSendFailed, "cannot start the transfer");
+        }
+    }
+    // The error buffer lives on this call's stack.
+    curl_easy_setopt(handles.easy, CURLOPT_ERRORBUFFER, nullptr);
+    return outcome;
+}
+
+}  // namespace zavel::platform

@@ -12,7 +12,10 @@
 namespace zavel::platform {
 
 // Status codes reported while a request runs, in the order a fresh connection reports them.
-// A reused connection skips the codes of the steps it skips.
+// A reused connection skips the codes of the steps it skips, a followed redirect repeats them
+// from where its request starts. kStatusReceived comes when the transfer ends after the final
+// response began; kStatusClosing and kStatusClosed whenever a socket is closed during a call,
+// which may be a cached connection of an earlier call.
 enum HttpStatusCode : int {
     kStatusResolving = 10,
     kStatusResolved = 11,
@@ -28,11 +31,14 @@ enum HttpStatusCode : int {
 
 struct HttpGetRequest {
     std::string url;
-    // Called on the calling thread for every status code.
+    // Called on the calling thread for every status code, only while HttpGet runs.
     std::function<void(int code)> onStatus;
     // Called with each block of the final response's body; false aborts the transfer.
     std::function<bool(const char* data, std::size_t size)> onBody;
     const HttpAbort* abort = nullptr;  // may be null
+    // Size of libcurl's receive buffer, which bounds the blocks handed to onBody; 0 keeps
+    // libcurl's default.
+    std::size_t bufferSize = 0;
 };
 
 enum class HttpResult {

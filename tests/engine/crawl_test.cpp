@@ -44,7 +44,7 @@ std::string Links(std::initializer_list<std::string> targets) {
 }
 
 class CrawlTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         programDir = dir.path() + "/prog/";
         std::filesystem::create_directories(programDir);
@@ -106,7 +106,9 @@ protected:
         }
         return true;
     }
-    void WaitFinished() { ASSERT_TRUE(WaitUntil([&] { return Finished(); })); }
+    void WaitFinished() {
+        ASSERT_TRUE(WaitUntil([&] { return Finished(); }));
+    }
 
     // "label level image text" of every record, in table order.
     std::vector<std::string> Summary() {
@@ -180,7 +182,7 @@ TEST_F(CrawlTest, OtherServersCountByHostTextAgainstTheParent) {
     // 127.0.0.1:P and localhost:P are one machine but two servers. Each root crawls its own
     // folder /rN/ with its own other-server level N.
     server.http().Get(R"(/r(\d)/(\w+)\.html)", [this](const httplib::Request& request,
-                                                     httplib::Response& response) {
+                                                      httplib::Response& response) {
         const std::string folder = "/r" + std::string(request.matches[1]) + "/";
         const std::string name = request.matches[2];
         const std::string port = std::to_string(server.port());
@@ -204,12 +206,16 @@ TEST_F(CrawlTest, OtherServersCountByHostTextAgainstTheParent) {
                              "B 0 2 /r1/root.html",
                              "C 0 2 /r2/root.html",
                              "AB 1 2 /r0/near.html",
+                             "AC 1 2 /r0/",  // the empty link: the page's folder
                              "BB 1 2 /r1/near.html",
+                             "BC 1 2 /r1/",
                              "CA 1 2 " + local + "/r2/far.html",
                              "CB 1 2 /r2/near.html",
+                             "CC 1 2 /r2/",
                              // From far.html, localhost is home: farther.html is followed,
                              // the way back to 127.0.0.1 is another server at level 2.
                              "CAB 2 2 " + local + "/r2/farther.html",
+                             "CAC 2 2 " + local + "/r2/",
                          }));
 }
 
@@ -280,9 +286,8 @@ TEST_F(CrawlTest, FailedCopiesAndFetchesShowTheCross) {
 TEST_F(CrawlTest, ReservedWordsAndEscapesFilterLinks) {
     // Every default reserved word disqualifies its link; escapes are decoded before the test.
     server.Serve("/", Links({"a?b.html", "a+b.html", "a[b.html", "a]b.html", "mailto:x@y",
-                             "javascript:go()", "a=b.html", "a@b.html", "a;b.html",
-                             "telnet://h/", "ftp://h/", "a,b.html", "a%3Fb.html",
-                             "sp%20ace.html"}));
+                             "javascript:go()", "a=b.html", "a@b.html", "a;b.html", "telnet://h/",
+                             "ftp://h/", "a,b.html", "a%3Fb.html", "sp%20ace.html"}));
     server.Serve("/sp ace.html", Links({}));
     StartCrawl();
     Add("http://" + server.host() + "/");
@@ -300,7 +305,7 @@ TEST_F(CrawlTest, WordListEditsTakeEffectAtTheNextPage) {
     StartCrawl();
     Add("http://" + server.host() + "/a.html");
     Run();
-    ASSERT_EQ(engine->table().Count(), 2);
+    ASSERT_EQ(engine->table().Count(), 3);  // a.html, b.html and the site's "/"
 
     // A rewrite of the same size right after the last read: the new entries must be seen.
     const std::string reserved = programDir + "ext2.lst";
@@ -328,7 +333,7 @@ TEST_F(CrawlTest, WordListEditsTakeEffectAtTheNextPage) {
 // A site whose /other.html never answers: the worker is in the middle of a transfer when the
 // link commands come.
 class LinkCommandTest : public CrawlTest {
-protected:
+  protected:
     void SetUp() override {
         CrawlTest::SetUp();
         server.Serve("/", Links({"hold/", "other.html"}));
@@ -398,6 +403,23 @@ TEST_F(LinkCommandTest, StopHoldsPendingRecordsAtOnceAndExpandReleasesThem) {
               std::vector<std::string>{server.host() + "/hold/z3.html"});
     EXPECT_FALSE(engine->stopRequest().Requested());
     EXPECT_EQ(engine->table().currentIndex.load(), kNoCurrentIndex);
+}
+
+TEST_F(LinkCommandTest, ProgressFollowsTheSituationsOfTheTable) {
+    engine->Stop(ItemOf(1));
+    // The last record expanded while others are held: the record count and the last held.
+    Add("http://127.0.0.1:" + std::to_string(test::UnusedLoopbackPort()) + "/");
+    ASSERT_TRUE(WaitUntil([&] { return Finished(); }));
+    EXPECT_EQ(engine->table().currentIndex.load(), 6);
+    EXPECT_EQ(engine->table().currentRecord.load(), engine->table().RecordAt(4));
+
+    // An empty table: index 0 and no record.
+    CrawlEngine empty(programDir);
+    empty.table().currentIndex = 77;
+    empty.StartWorker();
+    ASSERT_TRUE(WaitUntil([&] { return empty.table().WorkerSleeping(); }));
+    EXPECT_EQ(empty.table().currentIndex.load(), 0);
+    EXPECT_EQ(empty.table().currentRecord.load(), nullptr);
 }
 
 TEST_F(LinkCommandTest, RemoveDeletesTheSubtreeAtOnceAndTheCrawlGoesOn) {

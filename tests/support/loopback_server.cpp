@@ -6,12 +6,42 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdlib>
+#include <filesystem>
 #include <stdexcept>
+#include <system_error>
 
 namespace zavel::test {
+namespace {
+
+// Shuts down every connection accepted on `port` in this process. A server worker that keeps a
+// connection alive waits seconds for the next request without watching stop(), and the client
+// here is this very process, whose connection cache outlives a test.
+void ShutDownAcceptedConnections(int port) {
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator("/proc/self/fd", error)) {
+        int fd = std::atoi(entry.path().filename().c_str());
+        sockaddr_in local{};
+        socklen_t length = sizeof local;
+        if (getsockname(fd, reinterpret_cast<sockaddr*>(&local), &length) != 0 ||
+            local.sin_family != AF_INET || ntohs(local.sin_port) != port) {
+            continue;
+        }
+        int listening = 0;
+        socklen_t size = sizeof listening;
+        if (getsockopt(fd, SOL_SOCKET, SO_ACCEPTCONN, &listening, &size) == 0 && !listening) {
+            shutdown(fd, SHUT_RDWR);
+        }
+    }
+}
+
+}  // namespace
 
 LoopbackServer::LoopbackServer() : server_(std::make_unique<httplib::Server>()) {
     server_->set_keep_alive_max_count(100);
+    // Headers and body go out in separate writes; with Nagle's algorithm the body would wait
+    // for the client's delayed acknowledgement of the headers.
+    server_->set_tcp_nodelay(true);
     server_->new_task_queue = [] { return new httplib::ThreadPool(4); };
 }
 
@@ -36,6 +66,7 @@ void LoopbackServer::Stop() {
     stopping_ = true;
     if (thread_.joinable()) {
         server_->stop();
+        ShutDownAcceptedConnections(port_);
         thread_.join();
     }
 }
@@ -47,6 +78,22 @@ void LoopbackServer::Serve(const std::string& path, const std::string& body, int
                      response.status = status;
                      response.set_content(body, contentType);
                  });
+}
+
+void LoopbackServer::ServeCutShort(const std::string& path, const std::string& sent,
+                                   std::size_t announcedLength) {
+    server_->Get(
+        path, [sent, announcedLength](const httplib::Request&, httplib::Response& response) {
+            response.set_content_provider(
+                announcedLength, "application/octet-stream",
+                [sent](std::size_t offset, std::size_t, httplib::DataSink& sink) {
+                    if (offset < sent.size()) {
+                        sink.write(sent.data() + offset, sent.size() - offset);
+                        return true;
+                    }
+                    return false;  // the server closes the connection with the body unfinished
+                });
+        });
 }
 
 void LoopbackServer::StallUntilStopped(int maxMilliseconds) const {

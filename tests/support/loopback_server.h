@@ -31,6 +31,11 @@ class LoopbackServer {
     void Serve(const std::string& path, const std::string& body, int status = 200,
                const std::string& contentType = "text/html");
 
+    // Serves GET `path` with headers that announce `announcedLength` bytes of body, sends only
+    // `sent`, then drops the connection: a response that breaks off in the middle of its body.
+    void ServeCutShort(const std::string& path, const std::string& sent,
+                       std::size_t announcedLength);
+
     // Waits until stopping() or the timeout; for handlers that stall on purpose.
     void StallUntilStopped(int maxMilliseconds = 10000) const;
 

@@ -1,0 +1,239 @@
+// Crawl benchmark: the real engine (worker, fetcher, expansion) against a generated site served
+// on loopback, until every record is expanded.
+//
+//   zavel_crawl_bench [pages]            crawl a site of `pages` pages (default 20000)
+//   zavel_crawl_bench --serve [pages]    only serve the site; prints the port, and stops by
+//                                        itself after 30 minutes or on end of standard input
+#include <httplib.h>
+#include <sys/resource.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <map>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "bench/site.h"
+#include "engine/crawl_engine.h"
+#include "lists/word_list.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using namespace std::chrono_literals;
+
+// Counts what the crawl reports; remembers when each page was fetched.
+class CountingTree : public zavel::LinkTreeView {
+  public:
+    void InsertItem(zavel::TreeItemId, zavel::TreeItemId, const std::string&, int) override {}
+    void SetImage(zavel::TreeItemId item, int image) override {
+        if (image == zavel::kImageFetched) {
+            std::lock_guard lock(mutex_);
+            fetchedAt_.emplace(item, Clock::now());
+        }
+    }
+    void ExpandItem(zavel::TreeItemId) override {}
+    void SortChildren(zavel::TreeItemId) override {}
+    void DeleteItem(zavel::TreeItemId) override {}
+    void PostRefresh() override {}
+
+    std::map<zavel::TreeItemId, Clock::time_point> fetchedAt() {
+        std::lock_guard lock(mutex_);
+        return fetchedAt_;
+    }
+
+  private:
+    std::mutex mutex_;
+    std::map<zavel::TreeItemId, Clock::time_point> fetchedAt_;
+};
+
+void ServeSite(httplib::Server& server, int pages, std::atomic<bool>& stalling) {
+    server.new_task_queue = [] { return new httplib::ThreadPool(4); };
+    server.set_tcp_nodelay(true);
+    server.Get(R"(/p(\d+)\.html)",
+               [pages](const httplib::Request& request, httplib::Response& response) {
+                   int index = std::atoi(std::string(request.matches[1]).c_str());
+                   if (index >= pages) {
+                       response.status = 404;
+                       return;
+                   }
+                   response.set_content(zavel::bench::SitePage(index, pages), "text/html");
+               });
+    server.Get("/", [pages](const httplib::Request&, httplib::Response& response) {
+        response.set_content(zavel::bench::SitePage(0, pages), "text/html");
+    });
+    server.Get("/stall.html", [&stalling](const httplib::Request&, httplib::Response& response) {
+        auto until = Clock::now() + 10s;
+        while (stalling.load() && Clock::now() < until) {
+            std::this_thread::sleep_for(1ms);
+        }
+        response.set_content("late", "text/html");
+    });
+}
+
+long PeakRssKb() {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line)) {
+        if (line.rfind("VmHWM:", 0) == 0) {
+            return std::atol(line.c_str() + 6);
+        }
+    }
+    return 0;
+}
+
+double ProcessCpuSeconds() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+           static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+double Seconds(Clock::duration d) {
+    return std::chrono::duration<double>(d).count();
+}
+
+std::string PrepareProgramDir() {
+    std::string dir =
+        (std::filesystem::temp_directory_path() / ("zavel-bench-" + std::to_string(getpid()) + "/"))
+            .string();
+    std::filesystem::create_directories(dir);
+    for (auto kind : {zavel::WordListKind::kKeywords, zavel::WordListKind::kExtensions,
+                      zavel::WordListKind::kReservedWords, zavel::WordListKind::kErrors}) {
+        std::ofstream(dir + zavel::WordListFileName(kind), std::ios::binary)
+            << zavel::DefaultWordList(kind);
+    }
+    return dir;
+}
+
+zavel::LinkRecord* AddRoot(zavel::CrawlEngine& engine, zavel::LinkTreeView& tree,
+                           const std::string& address) {
+    zavel::LinkArgs args;
+    args.linkText = address;
+    args.tempPath = engine.programDir() + "data";
+    args.tree = &tree;
+    args.settings.maxLevel = 100;
+    args.label = engine.table().NextRootLabel();
+    return engine.table().Construct(std::move(args));
+}
+
+bool AllTaken(zavel::LinkTable& table) {
+    if (!table.WorkerSleeping()) {
+        return false;
+    }
+    for (int i = 0; i < table.Count(); ++i) {
+        if (table.RecordAt(i)->IsPending()) {
+            return false;
+        }
+    }
+    return true;
+}
+
+int Serve(int pages) {
+    httplib::Server server;
+    std::atomic<bool> stalling{false};
+    ServeSite(server, pages, stalling);
+    int port = server.bind_to_any_port("127.0.0.1");
+    // Ends with standard input, or after 30 minutes at the latest.
+    std::atomic<bool> inputEnded{false};
+    std::thread([&inputEnded] {
+        std::string ignored;
+        while (std::getline(std::cin, ignored)) {
+        }
+        inputEnded = true;
+    }).detach();
+    std::thread stopper([&server, &inputEnded] {
+        auto until = Clock::now() + 30min;
+        while (Clock::now() < until && !inputEnded.load()) {
+            std::this_thread::sleep_for(100ms);
+        }
+        server.stop();
+    });
+    std::printf("%d\n", port);
+    std::fflush(stdout);
+    server.listen_after_bind();
+    stopper.join();
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    bool serveOnly = argc > 1 && std::string(argv[1]) == "--serve";
+    int pages = 20000;
+    if (argc > (serveOnly ? 2 : 1)) {
+        pages = std::atoi(argv[serveOnly ? 2 : 1]);
+    }
+    if (serveOnly) {
+        return Serve(pages);
+    }
+
+    httplib::Server server;
+    std::atomic<bool> stalling{true};
+    ServeSite(server, pages, stalling);
+    int port = server.bind_to_any_port("127.0.0.1");
+    std::thread serving([&server] { server.listen_after_bind(); });
+    while (!server.is_running()) {
+        std::this_thread::sleep_for(1ms);
+    }
+    const std::string host = "127.0.0.1:" + std::to_string(port);
+    const std::string programDir = PrepareProgramDir();
+
+    CountingTree tree;
+    double idleCpu = 0;
+    double endLatencyMs = 0;
+    {
+        zavel::CrawlEngine engine(programDir);
+        AddRoot(engine, tree, "http://" + host + "/p0.html");
+        auto start = Clock::now();
+        engine.StartWorker();
+        while (!AllTaken(engine.table())) {
+            std::this_thread::sleep_for(5ms);
+        }
+        auto total = Clock::now() - start;
+
+        // Pages in the order they were fetched, for the first and last tenth.
+        std::vector<Clock::time_point> times;
+        for (const auto& [item, at] : tree.fetchedAt()) {
+            times.push_back(at);
+        }
+        std::sort(times.begin(), times.end());
+        const std::size_t n = times.size();
+        const std::size_t tenth = std::max<std::size_t>(n / 10, 1);
+        double first = n > tenth ? Seconds(times[tenth] - times[0]) / tenth : 0;
+        double last = n > tenth ? Seconds(times[n - 1] - times[n - 1 - tenth]) / tenth : 0;
+
+        // An idle worker must cost nothing.
+        double cpuBefore = ProcessCpuSeconds();
+        std::this_thread::sleep_for(2s);
+        idleCpu = (ProcessCpuSeconds() - cpuBefore) / 2.0;
+
+        // Ending the worker in the middle of a transfer that never moves.
+        AddRoot(engine, tree, "http://" + host + "/stall.html");
+        std::this_thread::sleep_for(300ms);
+        auto endStart = Clock::now();
+        engine.EndWorker();
+        endLatencyMs = Seconds(Clock::now() - endStart) * 1000;
+
+        std::printf("pages: %d, records: %d, fetched: %zu\n", pages, engine.table().Count(), n);
+        std::printf("total: %.2f s, pages per second: %.0f\n", Seconds(total),
+                    static_cast<double>(n) / Seconds(total));
+        std::printf("time per page, first 10%%: %.3f ms, last 10%%: %.3f ms\n", first * 1000,
+                    last * 1000);
+    }
+    stalling = false;
+    std::printf("peak RSS: %ld KiB\n", PeakRssKb());
+    std::printf("CPU while idle: %.2f%% of one core\n", idleCpu * 100);
+    std::printf("ending the worker mid-transfer: %.2f ms\n", endLatencyMs);
+    server.stop();
+    serving.join();
+    std::filesystem::remove_all(programDir);
+    return 0;
+}
