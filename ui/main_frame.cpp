@@ -41,8 +41,6 @@ class ClientArea : public QWidget {
 MainFrame::MainFrame() {
     windowsDir = platform::WindowsDirectory();
     startDir = platform::CurrentDirectory();
-    memoryDC.reset();
-    installMode = 0;
 
     // The mode is decided here, once; nothing switches it later.
     if (std::optional<std::string> installed = ReadInstallLocation(windowsDir)) {
