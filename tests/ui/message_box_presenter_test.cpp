@@ -5,7 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QMessageBox>
 #include <QThread>
+#include <QTimer>
 
 #include <atomic>
 #include <thread>
@@ -69,6 +71,27 @@ TEST_F(PresenterTest, EndingAThreadThatWaitsForABoxDoesNotDeadlock) {
     ended = true;
     worker.join();
     EXPECT_TRUE(platform::BoxWaitCancelled() == false);  // this thread was never cancelled
+}
+
+TEST(CriticalBox, HasTheProgramsCaptionAndTheCriticalIcon) {
+    QString caption;
+    QString text;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    // Answers the box as soon as it is up, as the user would.
+    QTimer answer;
+    QObject::connect(&answer, &QTimer::timeout, [&] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            caption = box->windowTitle();
+            text = box->text();
+            icon = box->icon();
+            box->accept();
+        }
+    });
+    answer.start(10);
+    ShowCriticalBox(QStringLiteral("Error accessing directory"));
+    EXPECT_EQ(caption, "ZAVEL");
+    EXPECT_EQ(text, "Error accessing directory");
+    EXPECT_EQ(icon, QMessageBox::Critical);
 }
 
 }  // namespace
