@@ -1,0 +1,17 @@
+// Own files are replaced as a whole, never truncated and rewritten in place: a crash, a full
+// disk or a vanished folder in the middle of a write must not cost the user the old contents.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace zavel {
+
+// Writes `bytes` to a new file beside `path`, flushes it to the disk and renames it over
+// `path`. On any failure the old file (if any) stays as it was, the new file is removed, and
+// the result is false. A symbolic link at `path` keeps its place: the file it points to is the
+// one replaced. An existing file's permission bits are kept; a new file gets the usual ones
+// (0666 less the umask).
+bool ReplaceFileContents(const std::string& path, std::string_view bytes);
+
+}  // namespace zavel
