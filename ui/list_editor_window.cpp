@@ -113,6 +113,11 @@ void ListEditorWindow::BuildControls() {
     editField->setGeometry(10, 200, 570, 20);
     editField->setFont(font);
     editField->setEnabled(mode == kWordListMode);
+    // In directory mode the field cannot be typed into but is there to be read: its text stays
+    // dark instead of the faint grey of a disabled control.
+    QPalette readable = editField->palette();
+    readable.setColor(QPalette::Disabled, QPalette::Text, QColor(64, 64, 64));
+    editField->setPalette(readable);
 }
 
 std::string ListEditorWindow::ListPath() const {
