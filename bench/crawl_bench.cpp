@@ -7,6 +7,7 @@
 #include <httplib.h>
 #include <sys/resource.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstdio>
@@ -57,6 +58,7 @@ class CountingTree : public zavel::LinkTreeView {
 void ServeSite(httplib::Server& server, int pages, std::atomic<bool>& stalling) {
     server.new_task_queue = [] { return new httplib::ThreadPool(4); };
     server.set_tcp_nodelay(true);
+    server.set_keep_alive_max_count(1000000);
     server.Get(R"(/p(\d+)\.html)",
                [pages](const httplib::Request& request, httplib::Response& response) {
                    int index = std::atoi(std::string(request.matches[1]).c_str());
@@ -124,18 +126,6 @@ zavel::LinkRecord* AddRoot(zavel::CrawlEngine& engine, zavel::LinkTreeView& tree
     return engine.table().Construct(std::move(args));
 }
 
-bool AllTaken(zavel::LinkTable& table) {
-    if (!table.WorkerSleeping()) {
-        return false;
-    }
-    for (int i = 0; i < table.Count(); ++i) {
-        if (table.RecordAt(i)->IsPending()) {
-            return false;
-        }
-    }
-    return true;
-}
-
 int Serve(int pages) {
     httplib::Server server;
     std::atomic<bool> stalling{false};
@@ -194,7 +184,7 @@ int main(int argc, char** argv) {
         AddRoot(engine, tree, "http://" + host + "/p0.html");
         auto start = Clock::now();
         engine.StartWorker();
-        while (!AllTaken(engine.table())) {
+        while (!engine.table().CrawlSettled()) {
             std::this_thread::sleep_for(5ms);
         }
         auto total = Clock::now() - start;

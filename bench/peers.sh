@@ -24,12 +24,15 @@ for _ in $(seq 100); do [ -s "$work/port" ] && break; sleep 0.05; done
 port="$(head -n1 "$work/port")"
 url="http://127.0.0.1:$port/p0.html"
 
+# Each peer gets at most this many seconds; its rate is what it saved in that time.
+limit="${PEER_SECONDS:-180}"
+
 rate() {  # name, command...; counts the .html files it saved
     local name="$1"; shift
     local out="$work/$name"; mkdir -p "$out"
     local start end n
     start=$(date +%s.%N)
-    (cd "$out" && "$@" >/dev/null 2>&1) || true
+    (cd "$out" && timeout "$limit" "$@" </dev/null >/dev/null 2>&1) || true
     end=$(date +%s.%N)
     n=$(find "$out" -name 'p*.html' | wc -l)
     echo "$name $n $(echo "$n / ($end - $start)" | bc -l)"
@@ -40,7 +43,7 @@ zavel_rate=$(echo "$zavel_line" | sed 's/.*pages per second: //')
 results=("zavel - $zavel_rate")
 results+=("$(rate wget wget -r -l 100 -e robots=off -nv "$url")")
 results+=("$(rate wget2 wget2 -r -l 100 --robots=off --max-threads=1 -q "$url")")
-results+=("$(rate httrack httrack "$url" -O . -c1 -r100 -s0 -%c1000 -A1000000000 -q -Q)")
+results+=("$(rate httrack httrack "$url" -O . -c1 -%c1000 -r100 -s0 -A1000000000 -q)")
 
 printf '%-8s %8s %12s %14s\n' crawler pages pages/s "zavel/crawler"
 for line in "${results[@]}"; do

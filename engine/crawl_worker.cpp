@@ -1,5 +1,6 @@
 #include "engine/crawl_worker.h"
 
+#include "platform/message_box.h"
 #include "platform/thread_priority.h"
 
 namespace zavel {
@@ -29,6 +30,9 @@ void CrawlWorker::End() {
 
 void CrawlWorker::CrawlWorkerProc() {
     platform::LowerCurrentThreadPriority();
+    // Whoever ends the worker waits for it and shows no box meanwhile: a box this thread is
+    // waiting for is given up as soon as the end is requested.
+    platform::BoxWaitCancel boxWait([this] { return abort_.Requested(); });
     while (!abort_.Requested()) {
         // Read before the walk, so that a record admitted during it wakes the sleep below.
         const int seenCount = table_.Count();

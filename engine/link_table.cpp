@@ -169,6 +169,15 @@ void LinkTable::WakeWaiters() {
     workArrived_.notify_all();
 }
 
+bool LinkTable::CrawlSettled() const {
+    if (!WorkerSleeping()) {
+        return false;
+    }
+    std::lock_guard lock(mutex_);
+    return std::none_of(records_.begin(), records_.end(),
+                        [](const auto& record) { return record->IsPending(); });
+}
+
 LinkRecord* LinkTable::RecordAt(int index) const {
     std::lock_guard lock(mutex_);
     if (index < 0 || static_cast<std::size_t>(index) >= records_.size()) {

@@ -93,6 +93,8 @@ class LinkTable {
     void WakeWaiters();
     // True while a worker sleeps in WaitForWork: it found nothing pending.
     bool WorkerSleeping() const { return sleeping_.load(std::memory_order_acquire); }
+    // The crawl has come to rest: the worker sleeps and no record is pending.
+    bool CrawlSettled() const;
 
     // Progress of the worker, read by the progress display.
     std::atomic<int> currentIndex{0};

@@ -10,7 +10,26 @@ namespace {
 std::mutex presenterMutex;
 MessageBoxPresenter presenter;  // guarded by presenterMutex
 
+thread_local const BoxWaitCancel* threadCancel = nullptr;  // the innermost of the thread
+
 }  // namespace
+
+BoxWaitCancel::BoxWaitCancel(std::function<bool()> ended)
+    : ended_(std::move(ended)), previous_(threadCancel) {
+    threadCancel = this;
+}
+
+BoxWaitCancel::~BoxWaitCancel() {
+    threadCancel = previous_;
+}
+
+bool BoxWaitCancel::Ended() const {
+    return (ended_ && ended_()) || (previous_ != nullptr && previous_->Ended());
+}
+
+bool BoxWaitCancelled() {
+    return threadCancel != nullptr && threadCancel->Ended();
+}
 
 void ShowErrorBox(const std::string& text) {
     MessageBoxPresenter current;

@@ -17,4 +17,24 @@ void ShowErrorBox(const std::string& text);
 // Replaces the presenter; returns the previous one. An empty presenter restores the default.
 MessageBoxPresenter SetMessageBoxPresenter(MessageBoxPresenter presenter);
 
+// A thread that can be ended while it waits for a box says how to tell, for as long as this
+// object lives: a presenter waiting on that thread's behalf gives up once `ended` holds (the
+// box may still be shown). Without one, a thread's waits are never cancelled.
+class BoxWaitCancel {
+  public:
+    explicit BoxWaitCancel(std::function<bool()> ended);
+    ~BoxWaitCancel();
+    BoxWaitCancel(const BoxWaitCancel&) = delete;
+    BoxWaitCancel& operator=(const BoxWaitCancel&) = delete;
+
+    bool Ended() const;
+
+  private:
+    std::function<bool()> ended_;
+    const BoxWaitCancel* previous_;
+};
+
+// For presenters: whether the calling thread is being ended.
+bool BoxWaitCancelled();
+
 }  // namespace zavel::platform

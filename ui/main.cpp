@@ -1,13 +1,10 @@
-// Start-up of the program. Until the main window is built this is the smallest honest
-// program: an empty window titled "ZAVEL".
-#include <QApplication>
-#include <QMainWindow>
+// Start-up of the program: the application object and its main window.
+#include "ui/main_app.h"
 
 int main(int argc, char* argv[]) {
-    QApplication app(argc, argv);
-    QMainWindow window;
-    window.setWindowTitle(QStringLiteral("ZAVEL"));
-    window.resize(640, 480);
-    window.show();
-    return QApplication::exec();
+    zavel::MainApp app(argc, argv);
+    if (!app.InitInstance()) {
+        return 1;
+    }
+    return zavel::MainApp::exec();
 }

@@ -89,23 +89,11 @@ class CrawlTest : public ::testing::Test {
         return engine->table().Construct(std::move(args));
     }
 
-    // The worker sleeps and every record has been taken or put on hold.
     int ImageOf(const LinkTable& table, int index) {
         return tree.ItemOf(table.RecordAt(index)->treeItem).image;
     }
 
-    bool Finished() {
-        LinkTable& table = engine->table();
-        if (!table.WorkerSleeping()) {
-            return false;
-        }
-        for (int i = 0; i < table.Count(); ++i) {
-            if (table.RecordAt(i)->IsPending()) {
-                return false;
-            }
-        }
-        return true;
-    }
+    bool Finished() { return engine->table().CrawlSettled(); }
     void WaitFinished() {
         ASSERT_TRUE(WaitUntil([&] { return Finished(); }));
     }

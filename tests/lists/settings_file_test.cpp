@@ -1,0 +1,193 @@
+#include "lists/settings_file.h"
+
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <climits>
+#include <filesystem>
+#include <string>
+
+#include "lists/file_replace.h"
+#include "tests/support/temp_dir.h"
+
+namespace zavel {
+namespace {
+
+const SettingsValues kBuiltIn = BuiltInSettings("/home/ann/");
+
+SettingsFile ReadBytes(const std::string& bytes) {
+    test::TempDir dir;
+    test::WriteFileBytes(dir / "status.lst", bytes);
+    return ReadSettingsFile(dir / "status.lst", kBuiltIn);
+}
+
+void ExpectValues(const SettingsValues& v, int mode, int other, int max, const std::string& dest,
+                  const std::string& types, int copyDirectory, int rewrite, int sort,
+                  int showExpanded) {
+    EXPECT_EQ(v.mode, mode);
+    EXPECT_EQ(v.otherServerLevel, other);
+    EXPECT_EQ(v.maxLevel, max);
+    EXPECT_EQ(v.destDir, dest);
+    EXPECT_EQ(v.fileTypes, types);
+    EXPECT_EQ(v.copyDirectory, copyDirectory);
+    EXPECT_EQ(v.rewrite, rewrite);
+    EXPECT_EQ(v.sort, sort);
+    EXPECT_EQ(v.showExpanded, showExpanded);
+}
+
+TEST(SettingsFile, MissingFileOrFolderGivesTheBuiltInValuesAndNoAddress) {
+    test::TempDir dir;
+    for (const std::string& path : {dir / "status.lst", dir.path()}) {
+        const SettingsFile settings = ReadSettingsFile(path, kBuiltIn);
+        ExpectValues(settings.values, 1, 0, 100, "/home/ann/", "*.*", 1, 0, 1, 1);
+        EXPECT_FALSE(settings.address.has_value());
+    }
+}
+
+TEST(SettingsFile, DefaultFileIsTenCrLfLinesWithThisSystemsDestinationAndAddress) {
+    const std::string_view bytes = DefaultSettingsFile();
+    EXPECT_EQ(bytes, "1\r\n0\r\n100\r\n/tmp\r\n*.*;\r\n0\r\n0\r\n1\r\n1\r\nexample.com/\r\n");
+    const SettingsFile settings = ReadBytes(std::string(bytes));
+    ExpectValues(settings.values, 1, 0, 100, "/tmp", "*.*;", 0, 0, 1, 1);
+    EXPECT_EQ(settings.address, "example.com/");
+}
+
+TEST(SettingsFile, ShortFileKeepsTheBuiltInValuesOfTheMissingLines) {
+    const SettingsFile settings = ReadBytes("2\r\n3\r\n7\r\n");
+    ExpectValues(settings.values, 2, 3, 7, "/home/ann/", "*.*", 1, 0, 1, 1);
+    EXPECT_FALSE(settings.address.has_value());
+}
+
+TEST(SettingsFile, TextLinesAreTakenAsTheyStandAndAnEmptyAddressLineIsAnAddress) {
+    const SettingsFile settings = ReadBytes("1\n0\n100\nC:\\windows\n*.htm;*.gif;\n0\n1\n0\n0\n\n");
+    ExpectValues(settings.values, 1, 0, 100, "C:\\windows", "*.htm;*.gif;", 0, 1, 0, 0);
+    EXPECT_EQ(settings.address, "");
+}
+
+TEST(SettingsFile, DamagedNumericLinesBecomeZero) {
+    const SettingsFile settings = ReadBytes("get\n\nlots\n/d\n*.*\nyes\n1\nno\n1\na.b/\n");
+    ExpectValues(settings.values, 0, 0, 0, "/d", "*.*", 0, 1, 0, 1);
+    EXPECT_EQ(settings.address, "a.b/");
+}
+
+TEST(SettingsFile, OverlongLineIsCutAndItsRestShiftsTheLaterLines) {
+    const std::string longDest(120, 'd');
+    const SettingsFile settings =
+        ReadBytes("1\n0\n100\n" + longDest + "\n*.*\n0\n0\n1\n1\nhost/\n");
+    EXPECT_EQ(settings.values.destDir, std::string(99, 'd'));
+    EXPECT_EQ(settings.values.fileTypes, std::string(21, 'd'));
+    EXPECT_EQ(settings.values.copyDirectory, ReadSettingsInteger("*.*"));
+    EXPECT_EQ(settings.values.rewrite, 0);
+    EXPECT_EQ(settings.values.sort, 0);
+    EXPECT_EQ(settings.values.showExpanded, 1);
+    EXPECT_EQ(settings.address, "1");
+}
+
+TEST(SettingsFile, IntegerRule) {
+    const struct {
+        const char* line;
+        int value;
+    } cases[] = {
+        {"42", 42},
+        {"  42abc", 42},
+        {"\t-7", -7},
+        {"+3", 3},
+        {"abc", 0},
+        {"", 0},
+        {"- 5", 0},
+        {"0x10", 0},
+        {"2147483647", INT_MAX},
+        {"99999999999999999999", INT_MAX},
+        {"-2147483648", INT_MIN},
+        {"-99999999999", INT_MIN},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(ReadSettingsInteger(c.line), c.value) << '"' << c.line << '"';
+    }
+}
+
+TEST(SettingsFile, WrittenFileReadsBackTheSameWithLfLineEnds) {
+    test::TempDir dir;
+    SettingsValues values = BuiltInSettings("/srv/copies");
+    values.mode = 2;
+    values.otherServerLevel = -1;
+    values.maxLevel = 3;
+    values.fileTypes = "*.htm;";
+    values.copyDirectory = 0;
+    values.rewrite = 1;
+    values.sort = 0;
+    values.showExpanded = 0;
+    ASSERT_TRUE(WriteSettingsFile(dir / "status.lst", values, "example.org/a"));
+    EXPECT_EQ(test::ReadFileBytes(dir / "status.lst"),
+              "2\n-1\n3\n/srv/copies\n*.htm;\n0\n1\n0\n0\nexample.org/a\n");
+    const SettingsFile back = ReadSettingsFile(dir / "status.lst", kBuiltIn);
+    ExpectValues(back.values, 2, -1, 3, "/srv/copies", "*.htm;", 0, 1, 0, 0);
+    EXPECT_EQ(back.address, "example.org/a");
+}
+
+TEST(SettingsFile, EmptyAddressAndLineBreaksInsideValuesKeepTheTenLines) {
+    SettingsValues values = BuiltInSettings("/a\nb");
+    values.fileTypes = "*.*\r;";
+    EXPECT_EQ(FormatSettingsFile(values, ""), "1\n0\n100\n/a\n*.*\n1\n0\n1\n1\n\n");
+}
+
+// Everything in a folder, so a test can tell that no stray file was left behind.
+std::vector<std::string> Names(const std::string& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+        names.push_back(entry.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+TEST(FileReplace, FailedWritesLeaveTheOldFileAndNoLeftovers) {
+    test::TempDir dir;
+    // The folder is a regular file: nothing can be created in it.
+    test::WriteFileBytes(dir / "folder", "not a folder");
+    EXPECT_FALSE(ReplaceFileContents(dir / "folder/status.lst", "x\n"));
+    EXPECT_EQ(test::ReadFileBytes(dir / "folder"), "not a folder");
+
+    // The target is a folder: the rename cannot replace it.
+    std::filesystem::create_directory(dir / "status.lst");
+    EXPECT_FALSE(WriteSettingsFile(dir / "status.lst", kBuiltIn, "a/"));
+    EXPECT_TRUE(std::filesystem::is_directory(dir / "status.lst"));
+    EXPECT_EQ(Names(dir.path()), (std::vector<std::string>{"folder", "status.lst"}));
+}
+
+TEST(FileReplace, DiskFullInTheMiddleOfTheWriteKeepsTheOldContents) {
+    test::TempDir dir;
+    const std::string old = "2\n1\n5\n/old\n*.*;\n0\n0\n1\n1\nold.example/\n";
+    test::WriteFileBytes(dir / "status.lst", old);
+    // A file-size limit makes the write fail part way, as a full disk would.
+    signal(SIGXFSZ, SIG_IGN);
+    rlimit saved{};
+    getrlimit(RLIMIT_FSIZE, &saved);
+    rlimit small = saved;
+    small.rlim_cur = 8;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    const bool written = WriteSettingsFile(dir / "status.lst", kBuiltIn, "new.example/");
+    setrlimit(RLIMIT_FSIZE, &saved);
+    EXPECT_FALSE(written);
+    EXPECT_EQ(test::ReadFileBytes(dir / "status.lst"), old);
+    EXPECT_EQ(Names(dir.path()), (std::vector<std::string>{"status.lst"}));
+}
+
+TEST(FileReplace, KeepsPermissionsAndSymbolicLinks) {
+    test::TempDir dir;
+    test::WriteFileBytes(dir / "real.lst", "old\n");
+    chmod((dir / "real.lst").c_str(), 0640);
+    std::filesystem::create_symlink(dir / "real.lst", dir / "status.lst");
+    ASSERT_TRUE(ReplaceFileContents(dir / "status.lst", "new\n"));
+    EXPECT_TRUE(std::filesystem::is_symlink(dir / "status.lst"));
+    EXPECT_EQ(test::ReadFileBytes(dir / "real.lst"), "new\n");
+    struct stat info {};
+    ASSERT_EQ(stat((dir / "real.lst").c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 07777, 0640u);
+}
+
+}  // namespace
+}  // namespace zavel

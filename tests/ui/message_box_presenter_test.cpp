@@ -1,0 +1,98 @@
+// Error boxes reach the user through the user-interface thread, and a thread waiting for one
+// never holds up the thread that is ending it.
+#include "ui/message_box_presenter.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QThread>
+#include <QTimer>
+
+#include <atomic>
+#include <thread>
+
+#include "platform/message_box.h"
+#include "tests/ui/ui_fixture.h"
+
+namespace zavel {
+namespace {
+
+struct Shown {
+    QString text;
+    bool onUiThread = false;
+};
+
+class PresenterTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        InstallMessageBoxPresenter([this](const QString& text) {
+            shown.push_back({text, QThread::currentThread() == qApp->thread()});
+        });
+    }
+    void TearDown() override { platform::SetMessageBoxPresenter({}); }
+
+    std::vector<Shown> shown;  // touched by the user-interface thread only
+};
+
+TEST_F(PresenterTest, BoxFromTheUserInterfaceThreadIsShownAtOnce) {
+    platform::ShowErrorBox("Internal Error");
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].text, "Internal Error");
+    EXPECT_TRUE(shown[0].onUiThread);
+}
+
+TEST_F(PresenterTest, BoxFromAnotherThreadIsShownByTheUserInterfaceThreadWhileItWaits) {
+    std::atomic<bool> returned{false};
+    std::thread worker([&] {
+        platform::ShowErrorBox("Error accessing directory");
+        returned = true;
+    });
+    ASSERT_TRUE(test::WaitUntil([&] { return returned.load(); }));
+    worker.join();
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].text, "Error accessing directory");
+    EXPECT_TRUE(shown[0].onUiThread);
+}
+
+TEST_F(PresenterTest, EndingAThreadThatWaitsForABoxDoesNotDeadlock) {
+    std::atomic<bool> ended{false};
+    std::atomic<bool> waiting{false};
+    std::thread worker([&] {
+        platform::BoxWaitCancel cancel([&] { return ended.load(); });
+        waiting = true;
+        platform::ShowErrorBox("Internal Error");
+    });
+    while (!waiting.load()) {
+        std::this_thread::yield();
+    }
+    // The user-interface thread ends the worker without serving events meanwhile, as the link
+    // commands and Quit do.
+    ended = true;
+    worker.join();
+    EXPECT_TRUE(platform::BoxWaitCancelled() == false);  // this thread was never cancelled
+}
+
+TEST(CriticalBox, HasTheProgramsCaptionAndTheCriticalIcon) {
+    QString caption;
+    QString text;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    // Answers the box as soon as it is up, as the user would.
+    QTimer answer;
+    QObject::connect(&answer, &QTimer::timeout, [&] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            caption = box->windowTitle();
+            text = box->text();
+            icon = box->icon();
+            box->accept();
+        }
+    });
+    answer.start(10);
+    ShowCriticalBox(QStringLiteral("Error accessing directory"));
+    EXPECT_EQ(caption, "ZAVEL");
+    EXPECT_EQ(text, "Error accessing directory");
+    EXPECT_EQ(icon, QMessageBox::Critical);
+}
+
+}  // namespace
+}  // namespace zavel

@@ -1,0 +1,122 @@
+// The program's one window. Its constructor decides once whether the program is installed: an
+// installed program builds its main screen (controls, settings, the crawl worker and the start
+// screen) from a message it posts to itself; otherwise the window is the installer's.
+// The fields are the window's state as the command handlers, the tree and the tests reach it:
+// every control through its field, never by its id.
+#pragma once
+
+#include <QCheckBox>
+#include <QImage>
+#include <QLabel>
+#include <QMainWindow>
+#include <QRadioButton>
+#include <QStatusBar>
+
+#include <memory>
+#include <string>
+
+#include "engine/crawl_engine.h"
+#include "ui/link_tree_control.h"
+#include "ui/main_menu.h"
+#include "ui/memory_dc.h"
+#include "ui/own_controls.h"
+
+namespace zavel {
+
+class MainApp;
+
+class MainFrame : public QMainWindow {
+  public:
+    MainFrame();
+    ~MainFrame() override;
+    MainFrame(const MainFrame&) = delete;
+    MainFrame& operator=(const MainFrame&) = delete;
+
+    // Builds every control, draws the backdrop, loads the settings, starts the worker and draws
+    // the start screen. Runs once, from the message the constructor posts in normal mode.
+    void OnBuildMainScreen();
+    // The installer message: the installer screen is built here.
+    void OnBuildInstallScreen();
+    // Ends the window: saves the settings (normal mode), ends the worker, closes. Every way of
+    // ending comes here: Quit, the close box, the end of an install, the window's destruction.
+    void DestroyWindow();
+
+    // The settings file and the controls (settings_transfer.cpp).
+    void LoadSettings();
+    void ShowSettings(const LinkRecord* record);
+    void SaveSettings(const LinkRecord* record);
+
+    // Copies the off-screen picture onto the client area (the paint step).
+    void OnPaint(QPainter& painter);
+    // Puts every control where the layout places it for the window's outer size now.
+    void PlaceControls();
+    // Replaces the start screen by the plain gradient (the first Add).
+    void ClearStartArea();
+
+    // The window's outer size: its whole rectangle with frame and caption.
+    QSize OuterSize() const;
+    // Places the window so that its outer rectangle is `outer`.
+    void SetOuterGeometry(const QRect& outer);
+
+    // --- State ---
+    MainApp* app = nullptr;
+    std::string startDir;    // the current directory at construction
+    std::string windowsDir;  // where the install record lies, no trailing "/"
+    std::string programDir;  // the install folder, ending with "/"; empty in install mode
+    int toolWindowOpen = 0;
+    int toolWindowOffset = 0;
+    int installMode = 0;
+    QRect mailLinkRect;
+    QRect webLinkRect;
+    // The link table, the stop request and the worker thread.
+    std::unique_ptr<CrawlEngine> engine;
+    MainMenu menu;
+    QFont controlFont;
+    QRect screenRect;
+    QImage offscreenPicture;
+    std::unique_ptr<MemoryDC> memoryDC;  // null until the screen is built
+    QWidget* clientArea = nullptr;       // the client area that shows the picture
+    LinkTreeControl* tree = nullptr;
+    QStatusBar* statusBar = nullptr;
+    QLabel* statusPane = nullptr;  // pane 11
+    int layoutWidth = 0;
+    int layoutHeight = 0;
+    std::shared_ptr<const std::string> destinationText;
+    std::shared_ptr<const std::string> fileTypeText;
+    int startScreenCleared = 0;
+    std::unique_ptr<LinkRecord> settingsRecord;
+    int statusBarOn = 0;
+    int canAdd = 0;
+    int canRemove = 0;
+    int canSaveAs = 0;
+    int canExpand = 0;
+    int canStop = 0;
+    PictureButton* addButton = nullptr;
+    PictureButton* removeButton = nullptr;
+    PictureButton* expandButton = nullptr;
+    PictureButton* stopButton = nullptr;
+    PictureButton* saveAsButton = nullptr;
+    PictureButton* browseButton = nullptr;
+    QRadioButton* getRadio = nullptr;
+    QRadioButton* copyRadio = nullptr;
+    QCheckBox* rewriteCheck = nullptr;
+    QCheckBox* sortCheck = nullptr;
+    QCheckBox* copyDirectoryCheck = nullptr;
+    QCheckBox* showExpandedCheck = nullptr;
+    OwnEdit* addressEdit = nullptr;
+    OwnEdit* foreignLevelEdit = nullptr;
+    OwnEdit* maxLevelEdit = nullptr;
+    OwnEdit* destinationEdit = nullptr;
+    OwnEdit* fileTypeEdit = nullptr;
+
+  protected:
+    void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+  private:
+    // Saves the settings (normal mode) and ends the worker, once per run.
+    void EndRun();
+    bool runEnded_ = false;
+};
+
+}  // namespace zavel

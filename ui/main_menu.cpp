@@ -1,0 +1,84 @@
+#include "ui/main_menu.h"
+
+#include <QMenu>
+
+namespace zavel {
+namespace {
+
+struct Item {
+    const char* label;  // nullptr: a separator
+    int id;
+    QKeySequence shortcut;
+};
+
+struct PopUp {
+    const char* label;
+    std::vector<Item> items;
+};
+
+const Item kSeparator{nullptr, 0, {}};
+
+std::vector<PopUp> MenuTable() {
+    return {
+        {"&File",
+         {
+             {"&Add", kCommandAdd, QKeySequence(Qt::CTRL | Qt::Key_A)},
+             {"&Remove", kCommandRemove, {}},
+             {"&Expand", kCommandExpand, QKeySequence(Qt::CTRL | Qt::Key_E)},
+             {"&Stop", kCommandStop, {}},
+             kSeparator,
+             {"&Copy Directory", kCommandCopyDirectory, QKeySequence(Qt::CTRL | Qt::Key_C)},
+             {"Re&write", kCommandRewrite, QKeySequence(Qt::CTRL | Qt::Key_R)},
+             kSeparator,
+             {"Sa&ve As...", kCommandSaveAs, {}},
+             {"E&xplore", kCommandExplore, QKeySequence(Qt::CTRL | Qt::Key_X)},
+             kSeparator,
+             {"&Quit", kCommandQuit, {}},
+         }},
+        {"&View",
+         {
+             {"Show Expanded", kCommandShowExpanded, QKeySequence(Qt::CTRL | Qt::Key_S)},
+             {"Sort", kCommandSort, QKeySequence(Qt::CTRL | Qt::Key_T)},
+             kSeparator,
+             {"Status Bar", kCommandStatusBar, {}},
+         }},
+        {"&Settings",
+         {
+             {"&Keywords", kCommandKeywords, QKeySequence(Qt::CTRL | Qt::Key_K)},
+             kSeparator,
+             {"&Extensions", kCommandExtensions, {}},
+             {"&Reserved Words", kCommandReservedWords, {}},
+             {"E&rrors", kCommandErrors, {}},
+         }},
+        {"&Help",
+         {
+             {"&How to use ZAVEL", kCommandHelp, QKeySequence(Qt::Key_F1)},
+             kSeparator,
+             {"&About", kCommandAbout, {}},
+         }},
+    };
+}
+
+}  // namespace
+
+MainMenu BuildMainMenu(QMenuBar* bar) {
+    MainMenu menu;
+    for (const PopUp& popUp : MenuTable()) {
+        QMenu* pop = bar->addMenu(QString::fromLatin1(popUp.label));
+        for (const Item& item : popUp.items) {
+            if (item.label == nullptr) {
+                pop->addSeparator();
+                continue;
+            }
+            QAction* action = pop->addAction(QString::fromLatin1(item.label));
+            action->setData(item.id);
+            action->setShortcut(item.shortcut);
+            // The shortcuts are the window's, whichever control has the focus.
+            action->setShortcutContext(Qt::WindowShortcut);
+            menu.actions[item.id] = action;
+        }
+    }
+    return menu;
+}
+
+}  // namespace zavel

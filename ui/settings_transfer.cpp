@@ -1,0 +1,81 @@
+// The settings between the settings file, the settings record and the window's controls.
+#include "lists/settings_file.h"
+#include "platform/system_directories.h"
+#include "ui/main_frame.h"
+
+namespace zavel {
+namespace {
+
+// Own texts are bytes; the controls show them as UTF-8, the system's encoding for names.
+QString ToControl(const std::string& text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+std::string FromControl(const QString& text) {
+    return text.toUtf8().toStdString();
+}
+
+}  // namespace
+
+void MainFrame::LoadSettings() {
+    SettingsValues builtIn = BuiltInSettings(platform::HomeDirectory());
+    const SettingsFile file = ReadSettingsFile(programDir + kSettingsFileName, builtIn);
+    const SettingsValues& v = file.values;
+    destinationText = std::make_shared<const std::string>(v.destDir);
+    fileTypeText = std::make_shared<const std::string>(v.fileTypes);
+    if (file.address) {
+        addressEdit->setText(ToControl(*file.address));
+    }
+
+    LinkArgs args;
+    args.tempPath = kSettingsHolderPath;  // keeps the record out of the table and the tree
+    args.settings.mode = v.mode;
+    args.settings.otherServerLevel = v.otherServerLevel;
+    args.settings.maxLevel = v.maxLevel;
+    args.settings.destDir = destinationText;
+    args.settings.fileTypes = fileTypeText;
+    args.settings.copyDirectory = v.copyDirectory;
+    args.settings.rewrite = v.rewrite;
+    args.settings.sort = v.sort;
+    args.settings.showExpanded = v.showExpanded;
+    args.label = "A";
+    settingsRecord = LinkTable::Build(std::move(args));
+    ShowSettings(settingsRecord.get());
+}
+
+void MainFrame::ShowSettings(const LinkRecord* record) {
+    if (record == nullptr) {
+        return;
+    }
+    getRadio->setChecked(record->mode == kModeGet);
+    copyRadio->setChecked(record->mode != kModeGet);
+    copyDirectoryCheck->setChecked(record->copyDirectory != 0);
+    rewriteCheck->setChecked(record->rewrite != 0);
+    sortCheck->setChecked(record->sort != 0);
+    showExpandedCheck->setChecked(record->showExpanded != 0);
+    foreignLevelEdit->setText(QString::number(record->otherServerLevel));
+    maxLevelEdit->setText(QString::number(record->maxLevel));
+    fileTypeEdit->setText(ToControl(*record->fileTypes));
+    destinationEdit->setText(ToControl(*record->destDir));
+}
+
+void MainFrame::SaveSettings(const LinkRecord* record) {
+    if (record == nullptr) {
+        return;
+    }
+    SettingsValues values;
+    values.mode = record->mode;
+    values.otherServerLevel = record->otherServerLevel;
+    values.maxLevel = record->maxLevel;
+    values.destDir = *record->destDir;
+    values.fileTypes = *record->fileTypes;
+    values.copyDirectory = record->copyDirectory;
+    values.rewrite = record->rewrite;
+    values.sort = record->sort;
+    values.showExpanded = record->showExpanded;
+    const std::string address = FromControl(addressEdit->text().left(199));
+    // A file that cannot be written keeps its old contents; there is nobody left to tell.
+    WriteSettingsFile(programDir + kSettingsFileName, values, address);
+}
+
+}  // namespace zavel
