@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "lists/word_list.h"
+#include "lists/word_list_cache.h"
 #include "tests/support/captured_boxes.h"
 #include "tests/support/temp_dir.h"
 #include "tests/ui/recording_owner.h"
@@ -236,6 +237,19 @@ TEST_F(WordListEditorTest, CancelAndCloseBoxLeaveTheFileAlone) {
         EXPECT_EQ(ReadFileBytes(ListPath()), bytes);
     }
     EXPECT_EQ(owner.openChanges, (std::vector<bool>{true, false, true, false}));
+}
+
+TEST_F(WordListEditorTest, CrawlSeesTheSavedListAtItsNextUse) {
+    WriteFileBytes(ListPath(), "HREF=\r\n");
+    WordListCache cache;  // the crawl's reader
+    ASSERT_NE(cache.Get(ListPath()), nullptr);
+    EXPECT_EQ(*cache.Get(ListPath()), (Entries{"HREF="}));
+    ListEditorWindow* window = Open();
+    ASSERT_NE(window, nullptr);
+    AddText(window, QStringLiteral("SRC="));
+    window->OnOk();
+    test::FinishDeletes();
+    EXPECT_EQ(*cache.Get(ListPath()), (Entries{"HREF=", "SRC="}));
 }
 
 TEST_F(WordListEditorTest, MissingListShowsEmptyAndOkCreatesIt) {
