@@ -1,0 +1,35 @@
+#include <QFile>
+#include <QFileDialog>
+
+#include "ui/save_as.h"
+
+namespace zavel {
+
+QStringList SaveFileTypeChoices() {
+    // Each choice is its label followed by the patterns the dialog filters with; the dialog
+    // shows the label alone. "All files" means every file here, with or without an extension.
+    return {
+        QStringLiteral("html files (*.htm, *.html) (*.htm *.html)"),
+        QStringLiteral("graphic files (*.gif, *.jpg, *.jpe) (*.gif *.jpg *.jpe)"),
+        QStringLiteral("all files (*.*) (*)"),
+    };
+}
+
+std::optional<std::string> StandardSaveDialog(QWidget* owner, const SaveDialogSettings& settings) {
+    QFileDialog dialog(owner);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setOption(QFileDialog::HideNameFilterDetails, true);
+    dialog.setDefaultSuffix(QString());
+    dialog.setNameFilters(settings.fileTypeChoices);
+    if (!settings.fileTypeChoices.isEmpty()) {
+        dialog.selectNameFilter(settings.fileTypeChoices.first());
+    }
+    dialog.selectFile(QFile::decodeName(QByteArray::fromStdString(settings.proposedName)));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+        return std::nullopt;
+    }
+    return QFile::encodeName(dialog.selectedFiles().first()).toStdString();
+}
+
+}  // namespace zavel
