@@ -173,6 +173,19 @@ std::optional<DesktopEntry> InstalledEntry(const std::string& id) {
     return std::nullopt;
 }
 
+// Whether a word of an Exec line holds a field code other than "%%".
+bool HoldsFieldCode(const std::string& word) {
+    for (std::size_t i = 0; i + 1 < word.size(); ++i) {
+        if (word[i] == '%') {
+            if (word[i + 1] != '%') {
+                return true;
+            }
+            ++i;
+        }
+    }
+    return false;
+}
+
 }  // namespace
 
 std::optional<DesktopEntry> ReadDesktopEntry(const std::string& path, const std::string& id) {
@@ -305,6 +318,10 @@ std::vector<std::string> ExecArguments(const DesktopEntry& entry, const std::str
         quoted.push_back(wasQuoted);
     }
 
+    // The program itself must be named by the line, never by what a field code stands for.
+    if (words.empty() || HoldsFieldCode(words.front())) {
+        return {};
+    }
     std::vector<std::string> argv;
     bool argumentPlaced = false;
     for (std::size_t w = 0; w < words.size(); ++w) {
