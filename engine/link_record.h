@@ -9,6 +9,7 @@
 
 #include "engine/address.h"
 #include "engine/link_tree_view.h"
+#include "engine/shared_text.h"
 
 namespace zavel {
 
@@ -23,8 +24,9 @@ struct CrawlSettings {
     int mode = kModeGet;
     int otherServerLevel = 0;  // a link to another server is admitted while its level is below
     int maxLevel = 0;          // a record whose level equals this is not expanded
-    // Shared by every record of one root; each Add makes a new pair.
-    std::shared_ptr<const std::string> destDir = std::make_shared<const std::string>();
+    // Shared by every record of one root; each Add makes a new pair. The destination may be
+    // replaced while the crawl runs (the directory chooser), so it is read through its lock.
+    std::shared_ptr<SharedText> destDir = std::make_shared<SharedText>();
     std::shared_ptr<const std::string> fileTypes = std::make_shared<const std::string>();
     int copyDirectory = 0;
     int rewrite = 0;

@@ -168,14 +168,8 @@ void MainFrame::RunCommand(int id) {
     UpdateCommandStates();
 }
 
-// The Save As window, the directory chooser, the word-list editor, the help viewer and the
-// About panel are windows of their own; each connects to its command here.
-
-void MainFrame::OnSaveAs() {}
-
-void MainFrame::OnBrowse() {}
-
-void MainFrame::OnWordListCommand(int /*id*/) {}
+// The help viewer and the About panel are windows of their own; each connects to its command
+// here.
 
 void MainFrame::OnHelp() {}
 

@@ -21,13 +21,15 @@
 #include "ui/main_menu.h"
 #include "ui/memory_dc.h"
 #include "ui/own_controls.h"
+#include "ui/save_as.h"
+#include "ui/tool_window_owner.h"
 #include "ui/tree_presenter.h"
 
 namespace zavel {
 
 class MainApp;
 
-class MainFrame : public QMainWindow {
+class MainFrame : public QMainWindow, public ToolWindowOwner {
   public:
     MainFrame();
     ~MainFrame() override;
@@ -88,6 +90,18 @@ class MainFrame : public QMainWindow {
     void OnHelp();
     void OnAbout();
 
+    // --- What the word-list editors and the directory chooser need (tool_window_commands.cpp)
+    QWidget* OwnerWindow() override { return this; }
+    bool IsToolWindowOpen() const override { return toolWindowOpen != 0; }
+    void SetToolWindowOpen(bool open) override;
+    int& ToolWindowOffset() override { return toolWindowOffset; }
+    QFont ControlFont() const override { return controlFont; }
+    std::string ProgramDir() const override { return programDir; }
+    bool InInstallMode() const override { return installMode != 0; }
+    QLineEdit* DestinationEdit() override { return destinationEdit; }
+    std::string DestinationText() const override;
+    void SetDestinationText(const std::string& text) override;
+
     // --- Progress (status_pane.cpp) ---
     // The status pane's text and enabled state and the window title, from the crawl's state.
     void OnUpdateStatusPane();
@@ -121,9 +135,13 @@ class MainFrame : public QMainWindow {
     QStatusBar* statusBar = nullptr;
     QLabel* statusPane = nullptr;   // pane 11
     QTimer* statusTimer = nullptr;  // the progress display's updates
+    // The Save As dialog; tests put their own in its place.
+    SaveDialog saveDialog = StandardSaveDialog;
     int layoutWidth = 0;
     int layoutHeight = 0;
-    std::shared_ptr<const std::string> destinationText;
+    // The destination the next root receives; the directory chooser changes it in place, so
+    // the latest root's crawl copies into the newly chosen folder.
+    std::shared_ptr<SharedText> destinationText;
     std::shared_ptr<const std::string> fileTypeText;
     int startScreenCleared = 0;
     std::unique_ptr<LinkRecord> settingsRecord;

@@ -57,7 +57,7 @@ void MainFrame::OnBuildMainScreen() {
     // A fresh table (no records, no current index, no roots) and a clear stop request.
     engine = std::make_unique<CrawlEngine>(programDir);
 
-    controlFont = ControlFont();
+    controlFont = zavel::ControlFont();  // the drawing font, not the owner accessor
     memoryDC->SelectFont(controlFont);
 
     menu = BuildMainMenu(menuBar());
@@ -133,7 +133,7 @@ void MainFrame::OnBuildMainScreen() {
     canSaveAs = 0;
 
     // The built-in destination is the user's home folder.
-    destinationText = std::make_shared<const std::string>(platform::HomeDirectory());
+    destinationText = std::make_shared<SharedText>(platform::HomeDirectory());
     fileTypeText = std::make_shared<const std::string>("*.*");
     LoadSettings();
 

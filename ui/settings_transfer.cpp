@@ -10,7 +10,7 @@ void MainFrame::LoadSettings() {
     SettingsValues builtIn = BuiltInSettings(platform::HomeDirectory());
     const SettingsFile file = ReadSettingsFile(programDir + kSettingsFileName, builtIn);
     const SettingsValues& v = file.values;
-    destinationText = std::make_shared<const std::string>(v.destDir);
+    destinationText = std::make_shared<SharedText>(v.destDir);
     fileTypeText = std::make_shared<const std::string>(v.fileTypes);
     if (file.address) {
         addressEdit->setText(ToControl(*file.address));
@@ -45,7 +45,7 @@ void MainFrame::ShowSettings(const LinkRecord* record) {
     foreignLevelEdit->setText(QString::number(record->otherServerLevel));
     maxLevelEdit->setText(QString::number(record->maxLevel));
     fileTypeEdit->setText(ToControl(*record->fileTypes));
-    destinationEdit->setText(ToControl(*record->destDir));
+    destinationEdit->setText(ToControl(record->destDir->Get()));
 }
 
 void MainFrame::SaveSettings(const LinkRecord* record) {
@@ -56,7 +56,7 @@ void MainFrame::SaveSettings(const LinkRecord* record) {
     values.mode = record->mode;
     values.otherServerLevel = record->otherServerLevel;
     values.maxLevel = record->maxLevel;
-    values.destDir = *record->destDir;
+    values.destDir = record->destDir->Get();
     values.fileTypes = *record->fileTypes;
     values.copyDirectory = record->copyDirectory;
     values.rewrite = record->rewrite;

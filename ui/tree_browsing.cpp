@@ -47,7 +47,7 @@ void MainFrame::AddRoot() {
     settings.otherServerLevel = ReadSettingsInteger(FromControl(foreignLevelEdit->text()));
     settings.maxLevel = ReadSettingsInteger(FromControl(maxLevelEdit->text()));
     // A new pair of texts for this root; the earlier pair stays with the records using it.
-    destinationText = std::make_shared<const std::string>(DestinationFrom(destinationEdit->text()));
+    destinationText = std::make_shared<SharedText>(DestinationFrom(destinationEdit->text()));
     fileTypeText = std::make_shared<const std::string>(FileTypesFrom(fileTypeEdit->text()));
     settings.destDir = destinationText;
     settings.fileTypes = fileTypeText;

@@ -57,7 +57,7 @@ class CrawlTest : public ::testing::Test {
         settings.mode = kModeGet;
         settings.otherServerLevel = 2;
         settings.maxLevel = 5;
-        settings.destDir = std::make_shared<const std::string>(destDir);
+        settings.destDir = std::make_shared<SharedText>(destDir);
         settings.fileTypes = std::make_shared<const std::string>("*.*;");
     }
 
@@ -258,7 +258,7 @@ TEST_F(CrawlTest, FailedCopiesAndFetchesShowTheCross) {
     settings.mode = kModeCopy;
     // The destination is a file: no copy can be created below it.
     WriteFileBytes(dir.path() + "/plain", "x");
-    settings.destDir = std::make_shared<const std::string>(dir.path() + "/plain");
+    settings.destDir = std::make_shared<SharedText>(dir.path() + "/plain");
     server.Serve("/", Links({}));
     StartCrawl();
     test::CapturedBoxes boxes;

@@ -38,7 +38,7 @@ TEST_F(UiTest, QuitWritesTheSettingsOfTheLastRecordShownEvenWithoutAnyAdd) {
     // What an Add or a tree click does to the settings record.
     frame->settingsRecord->mode = kModeCopy;
     frame->settingsRecord->maxLevel = 4;
-    frame->settingsRecord->destDir = std::make_shared<const std::string>("/copies");
+    frame->settingsRecord->destDir = std::make_shared<SharedText>("/copies");
     frame->addressEdit->clear();
     QAction* quit = frame->menu.action(kCommandQuit);
     ASSERT_NE(quit, nullptr);

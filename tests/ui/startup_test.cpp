@@ -89,7 +89,7 @@ TEST_F(UiTest, DefaultSettingsFileIsShownAsItStands) {
     auto frame = Start();
     EXPECT_EQ(ShownBy(*frame), (Shown{true, false, false, true, false, true, "0", "100", "/tmp",
                                       "*.*;", "example.com/"}));
-    EXPECT_EQ(*frame->destinationText, "/tmp");
+    EXPECT_EQ(frame->destinationText->Get(), "/tmp");
     EXPECT_EQ(*frame->fileTypeText, "*.*;");
 }
 
