@@ -23,6 +23,7 @@
 
 namespace zavel {
 
+class InstallerWindow;
 class MainApp;
 
 class MainFrame : public QMainWindow {
@@ -108,6 +109,8 @@ class MainFrame : public QMainWindow {
     OwnEdit* maxLevelEdit = nullptr;
     OwnEdit* destinationEdit = nullptr;
     OwnEdit* fileTypeEdit = nullptr;
+    // Install mode: the installer screen, built by the installer message.
+    std::unique_ptr<InstallerWindow> installer;
 
   protected:
     void closeEvent(QCloseEvent* event) override;
