@@ -18,7 +18,6 @@ namespace zavel {
 
 class MainFrame;
 
-inline constexpr int kDestinationEditId = 115;
 inline constexpr int kInstallButtonId = 117;
 
 class InstallerWindow : public ToolWindowOwner {

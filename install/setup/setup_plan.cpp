@@ -4,6 +4,7 @@
 #include <map>
 
 #include "install/folder_writer.h"
+#include "install/setup/inf_strings.h"
 
 namespace zavel::setup {
 namespace {
@@ -67,61 +68,21 @@ class Planner {
     }
 
     bool ReadStrings() {
-        if (const InfSection* strings = inf_.Find("strings")) {
-            for (const InfLine& line : strings->lines) {
-                if (line.key.empty()) {
-                    return Fail(&line, "a string without a name");
-                }
-                std::string value;
-                for (std::size_t i = 0; i < line.fields.size(); ++i) {
-                    value += (i == 0 ? "" : ",") + line.fields[i];
-                }
-                strings_[Upper(line.key)] = value;
-            }
+        std::optional<InfStrings> strings = InfStrings::Read(inf_, places_.windowsDir, error_);
+        if (!strings) {
+            return false;
         }
+        strings_ = std::move(*strings);
         return true;
     }
 
-    // The text with its %name% references replaced, once: a replacement is not read again.
     std::optional<std::string> Resolve(const InfLine& line, std::string_view text) {
-        std::string resolved;
-        for (std::size_t i = 0; i < text.size(); ++i) {
-            if (text[i] != '%') {
-                resolved += text[i];
-                continue;
-            }
-            const std::size_t close = text.find('%', i + 1);
-            if (close == std::string_view::npos) {
-                Fail(&line, "a % without its closing %");
-                return std::nullopt;
-            }
-            const std::string name(text.substr(i + 1, close - i - 1));
-            i = close;
-            if (name.empty()) {
-                resolved += '%';  // %% is a percent sign
-            } else if (std::optional<std::string> folder = DirectoryId(name)) {
-                resolved += *folder;
-            } else if (auto found = strings_.find(Upper(name)); found != strings_.end()) {
-                resolved += found->second;
-            } else {
-                Fail(&line, "the string %" + name + "% is not defined");
-                return std::nullopt;
-            }
+        std::string why;
+        std::optional<std::string> resolved = strings_.Resolve(text, why);
+        if (!resolved) {
+            Fail(&line, why);
         }
         return resolved;
-    }
-
-    std::optional<std::string> DirectoryId(std::string_view id) const {
-        if (id == "10") {
-            return places_.windowsDir;
-        }
-        if (id == "17") {
-            return places_.windowsDir + "/inf";
-        }
-        if (id == "24") {
-            return std::string("/");
-        }
-        return std::nullopt;
     }
 
     bool Directive(const InfLine& line) {
@@ -166,7 +127,7 @@ class Planner {
             Fail(dirs, "no destination for the files of [" + section.name + "]");
             return std::nullopt;
         }
-        const std::optional<std::string> base = DirectoryId(dirs->fields[0]);
+        const std::optional<std::string> base = strings_.DirectoryId(dirs->fields[0]);
         if (!base) {
             Fail(dirs, "the directory id " + dirs->fields[0] + " is not known");
             return std::nullopt;
@@ -408,8 +369,8 @@ class Planner {
     const InfFile& inf_;
     const SetupPlaces& places_;
     std::string& error_;
-    std::map<std::string, std::string> strings_;  // by upper-case name
-    std::map<std::string, std::string> groups_;   // group key (upper case) to group name
+    InfStrings strings_;
+    std::map<std::string, std::string> groups_;  // group key (upper case) to group name
     SetupPlan plan_;
 };
 
