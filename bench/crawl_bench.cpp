@@ -175,6 +175,9 @@ int main(int argc, char** argv) {
     }
     const std::string host = "127.0.0.1:" + std::to_string(port);
     const std::string programDir = PrepareProgramDir();
+    // Lists younger than a second are read again at every use (their stamps cannot be trusted
+    // yet); an installed program's lists are older than that.
+    std::this_thread::sleep_for(1100ms);
 
     CountingTree tree;
     double idleCpu = 0;

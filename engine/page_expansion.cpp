@@ -1,5 +1,8 @@
 #include "engine/page_expansion.h"
 
+#include <sys/stat.h>
+
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <memory>
@@ -34,15 +37,19 @@ std::optional<std::string> ReadPageFile(const std::string& path, std::uint64_t* 
     if (file == nullptr) {
         return std::nullopt;
     }
+    struct stat info {};
+    const bool sized = fstat(fileno(file), &info) == 0;
     std::string text;
+    if (sized) {
+        text.reserve(
+            std::min<std::uint64_t>(static_cast<std::uint64_t>(info.st_size), kMaxScannedBytes));
+    }
     char block[65536];
     std::size_t got = 0;
     while (text.size() < kMaxScannedBytes && (got = std::fread(block, 1, sizeof block, file)) > 0) {
         text.append(block, std::min<std::size_t>(got, kMaxScannedBytes - text.size()));
     }
-    std::error_code error;
-    auto size = std::filesystem::file_size(path, error);
-    *fileSize = error ? text.size() : size;
+    *fileSize = sized ? static_cast<std::uint64_t>(info.st_size) : text.size();
     std::fclose(file);
     return text;
 }
