@@ -1,8 +1,11 @@
 // The tree control of the main window and its image list. What its items show and how the crawl
-// fills it is the tree presentation's; this is the control as the window builds it.
+// fills it is the tree presentation's; this is the control as the window builds it, with its
+// mouse handling (a click hands the selected item to the window, a double click opens the
+// browser) and the drop-target highlight that keeps the item last worked on marked.
 #pragma once
 
 #include <QIcon>
+#include <QPersistentModelIndex>
 #include <QTreeWidget>
 
 #include <array>
@@ -21,15 +24,40 @@ StateImages BuildStateImages();
 
 class LinkTreeControl : public QTreeWidget {
   public:
+    // `frame` receives the clicks; it may be null (a tree that only shows).
     LinkTreeControl(MainFrame* frame, QWidget* parent);
 
     MainFrame* frame() const { return frame_; }
     void SetStateImages(StateImages images);
     const StateImages& stateImages() const { return stateImages_; }
+    // The image of an index of the image list; a null icon outside it.
+    QIcon StateImage(int index) const;
+
+    // The tree's one selected item, or nullptr.
+    QTreeWidgetItem* SelectedItem() const;
+    // Marks `item` with the drop-target highlight (nullptr: no item), which shows it as
+    // selected whether or not the tree has the focus. The mark goes with a deleted item.
+    void SetDropHighlight(QTreeWidgetItem* item);
+    QTreeWidgetItem* DropHighlight() const;
+
+    // The column is as wide as the widest item shown so far (at least the view), so long
+    // addresses are shown whole and the tree scrolls sideways to them. The width is kept up to
+    // date item by item, far cheaper than measuring every row again at each change.
+    void NoteItemWidth(const QTreeWidgetItem* parent, const QString& text);
+    void UpdateColumnWidth();
+
+  protected:
+    // The tree's own handling first (the clicked item becomes selected), then the window's.
+    void mousePressEvent(QMouseEvent* event) override;
+    // Opens the browser; the tree never sees the double click, so no item opens or closes.
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
   private:
     MainFrame* frame_;
     StateImages stateImages_;
+    QPersistentModelIndex dropHighlight_;
+    int widestItem_ = 0;
 };
 
 }  // namespace zavel

@@ -11,6 +11,7 @@
 #include <QMainWindow>
 #include <QRadioButton>
 #include <QStatusBar>
+#include <QTimer>
 
 #include <memory>
 #include <string>
@@ -20,6 +21,7 @@
 #include "ui/main_menu.h"
 #include "ui/memory_dc.h"
 #include "ui/own_controls.h"
+#include "ui/tree_presenter.h"
 
 namespace zavel {
 
@@ -54,6 +56,43 @@ class MainFrame : public QMainWindow {
     // Replaces the start screen by the plain gradient (the first Add).
     void ClearStartArea();
 
+    // --- The tree (tree_browsing.cpp) ---
+    // The Add command: a new root from the address field and the settings controls.
+    void AddRoot();
+    // A mouse click in the tree, after the tree has selected the clicked item: the item's
+    // settings and address are shown and the commands that act on it are made available.
+    void OnTreeClick();
+    // Explore and the double click: the selected item's address in the web browser.
+    void OpenInBrowser();
+
+    // --- The link commands on the selected subtree (link_commands.cpp) ---
+    void OnRemove();
+    void OnExpand();
+    void OnStop();
+    // Sets the five command flags and enables the five command buttons to match.
+    void ApplyCommandStates(const CommandStates& states);
+
+    // --- The command table (command_table.cpp) ---
+    // Connects the menu items, the buttons and the accelerators to their commands.
+    void ConnectCommands();
+    // Carries out a menu or accelerator command, unless its rule says it is disabled now.
+    void RunCommand(int id);
+    bool CommandEnabled(int id) const;
+    // Whether the command's menu item shows a check mark now (false for the unchecked kind).
+    bool CommandChecked(int id) const;
+    // Gives every menu item the enabled and checked state its rule says now.
+    void UpdateCommandStates();
+    // Commands carried out by other windows of the program; they connect here.
+    void OnSaveAs();
+    void OnBrowse();
+    void OnWordListCommand(int id);
+    void OnHelp();
+    void OnAbout();
+
+    // --- Progress (status_pane.cpp) ---
+    // The status pane's text and enabled state and the window title, from the crawl's state.
+    void OnUpdateStatusPane();
+
     // The window's outer size: its whole rectangle with frame and caption.
     QSize OuterSize() const;
     // Places the window so that its outer rectangle is `outer`.
@@ -78,8 +117,11 @@ class MainFrame : public QMainWindow {
     std::unique_ptr<MemoryDC> memoryDC;  // null until the screen is built
     QWidget* clientArea = nullptr;       // the client area that shows the picture
     LinkTreeControl* tree = nullptr;
+    // Carries out on the tree what the crawl reports; the records' tree.
+    std::unique_ptr<TreePresenter> treePresenter;
     QStatusBar* statusBar = nullptr;
-    QLabel* statusPane = nullptr;  // pane 11
+    QLabel* statusPane = nullptr;   // pane 11
+    QTimer* statusTimer = nullptr;  // the progress display's updates
     int layoutWidth = 0;
     int layoutHeight = 0;
     std::shared_ptr<const std::string> destinationText;
@@ -119,7 +161,15 @@ class MainFrame : public QMainWindow {
   private:
     // Saves the settings (normal mode) and ends the worker, once per run.
     void EndRun();
+    // The pane's text, kept while the pane is disabled and shown again when it is enabled.
+    void SetPaneText(const QString& text);
+    // The record behind the tree's selected item, or nullptr; `item` receives the item.
+    LinkRecord* SelectedRecord(QTreeWidgetItem** item = nullptr) const;
+    // Makes the settings record hold `settings` (an Add, a tree click).
+    void CopyToSettingsRecord(const CrawlSettings& settings);
+
     bool runEnded_ = false;
+    QString paneText_;
 };
 
 }  // namespace zavel

@@ -11,6 +11,8 @@
 namespace zavel {
 namespace {
 
+constexpr int kStatusUpdateMilliseconds = 50;
+
 // A control gets the control font, is enabled and shown.
 template <typename Control>
 Control* Ready(Control* control, const QFont& font) {
@@ -59,20 +61,24 @@ void MainFrame::OnBuildMainScreen() {
     memoryDC->SelectFont(controlFont);
 
     menu = BuildMainMenu(menuBar());
-    if (QAction* quit = menu.action(kCommandQuit)) {
-        connect(quit, &QAction::triggered, this, &MainFrame::DestroyWindow);
-    }
 
     PaintBackdrop(*memoryDC, layoutWidth, layoutHeight);
 
     tree = Ready(new LinkTreeControl(this, clientArea), controlFont);
     tree->setGeometry(QRect());
     tree->SetStateImages(BuildStateImages());
+    treePresenter = std::make_unique<TreePresenter>(tree);
+    // The worker's refresh request brings on an update of the progress display.
+    treePresenter->SetRefreshHandler([this] { OnUpdateStatusPane(); });
 
     statusBarOn = 1;
     statusBar = QMainWindow::statusBar();
     statusPane = new QLabel(statusBar);
     statusPane->setObjectName(QStringLiteral("pane%1").arg(kStatusPaneId));
+    // The pane shows what fits of its text (the idle banner alone is 1020 characters): the
+    // text never widens the window.
+    statusPane->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    statusPane->setMinimumWidth(1);
     statusBar->addWidget(statusPane, 1);
     statusPane->setEnabled(statusBarOn != 0);
     statusBar->show();
@@ -131,7 +137,14 @@ void MainFrame::OnBuildMainScreen() {
     fileTypeText = std::make_shared<const std::string>("*.*");
     LoadSettings();
 
+    ConnectCommands();
     engine->StartWorker();
+    // The progress display is updated twenty times a second, and after every refresh request.
+    statusTimer = new QTimer(this);
+    statusTimer->setInterval(kStatusUpdateMilliseconds);
+    connect(statusTimer, &QTimer::timeout, this, &MainFrame::OnUpdateStatusPane);
+    statusTimer->start();
+    OnUpdateStatusPane();
 
     DrawStartScreen(*memoryDC, mailLinkRect, webLinkRect);
 

@@ -60,4 +60,13 @@ QCursor LinkCursor() {
     return QCursor(QPixmap::fromImage(hand), x, y);
 }
 
+QString LoadString(int id) {
+    EnsureResources();
+    QFile file(QStringLiteral(":/string/%1").arg(id));
+    if (!file.open(QIODevice::ReadOnly)) {
+        return {};
+    }
+    return QString::fromUtf8(file.readAll());
+}
+
 }  // namespace zavel

@@ -1,5 +1,6 @@
 // The program's pictures, found by their resource ids: bitmaps (resources/bitmaps/NNN-name.bmp),
-// the program icon 317 and the link cursor 215, all compiled in through resources/zavel.qrc.
+// the program icon 317, the link cursor 215 and the string table, all compiled in through
+// resources/zavel.qrc.
 #pragma once
 
 #include <QCursor>
@@ -17,5 +18,11 @@ QPixmap LoadMaskedBitmap(int id, QRgb maskColour);
 
 QIcon ProgramIcon();   // 317
 QCursor LinkCursor();  // 215: the pointing hand, hot spot at its finger tip
+
+// The string with the given id from the string table (resources/strings/NNN-name.txt), byte for
+// byte as UTF-8; empty when there is none.
+QString LoadString(int id);
+
+inline constexpr int kIdleBannerString = 11;  // the status pane's text while the table is empty
 
 }  // namespace zavel

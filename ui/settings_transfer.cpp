@@ -1,21 +1,10 @@
 // The settings between the settings file, the settings record and the window's controls.
 #include "lists/settings_file.h"
 #include "platform/system_directories.h"
+#include "ui/control_text.h"
 #include "ui/main_frame.h"
 
 namespace zavel {
-namespace {
-
-// Own texts are bytes; the controls show them as UTF-8, the system's encoding for names.
-QString ToControl(const std::string& text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-std::string FromControl(const QString& text) {
-    return text.toUtf8().toStdString();
-}
-
-}  // namespace
 
 void MainFrame::LoadSettings() {
     SettingsValues builtIn = BuiltInSettings(platform::HomeDirectory());

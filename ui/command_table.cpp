@@ -1,0 +1,184 @@
+// The main window's commands: the menu items, the accelerators and the buttons routed to their
+// handlers, the rules that enable and check each item, and the commands that are only switches
+// (the four option toggles, the Status Bar switch and Quit).
+#include <QMenu>
+
+#include "ui/accelerators.h"
+#include "ui/main_frame.h"
+
+namespace zavel {
+namespace {
+
+void Toggle(QAbstractButton* box) {
+    box->setChecked(!box->isChecked());
+}
+
+bool IsCheckCommand(int id) {
+    switch (id) {
+        case kCommandCopyDirectory:
+        case kCommandRewrite:
+        case kCommandShowExpanded:
+        case kCommandSort:
+        case kCommandStatusBar:
+            return true;
+        default:
+            return false;
+    }
+}
+
+}  // namespace
+
+void MainFrame::ConnectCommands() {
+    for (const auto& [id, action] : menu.actions) {
+        action->setCheckable(IsCheckCommand(id));
+        connect(action, &QAction::triggered, this, [this, id = id] { RunCommand(id); });
+    }
+    // The rules are asked whenever a pop-up opens.
+    for (QAction* popUp : menuBar()->actions()) {
+        if (QMenu* items = popUp->menu()) {
+            connect(items, &QMenu::aboutToShow, this, &MainFrame::UpdateCommandStates);
+        }
+    }
+    // A button that is disabled cannot send its command, so the buttons go straight to it.
+    connect(addButton, &QAbstractButton::clicked, this, &MainFrame::AddRoot);
+    connect(removeButton, &QAbstractButton::clicked, this, &MainFrame::OnRemove);
+    connect(expandButton, &QAbstractButton::clicked, this, &MainFrame::OnExpand);
+    connect(stopButton, &QAbstractButton::clicked, this, &MainFrame::OnStop);
+    connect(saveAsButton, &QAbstractButton::clicked, this, &MainFrame::OnSaveAs);
+    connect(browseButton, &QAbstractButton::clicked, this, &MainFrame::OnBrowse);
+    new AcceleratorFilter(this);
+    UpdateCommandStates();
+}
+
+bool MainFrame::CommandEnabled(int id) const {
+    switch (id) {
+        case kCommandAdd:
+            return canAdd == 1;
+        case kCommandRemove:
+        case kCommandExplore:  // Explore follows Remove
+            return canRemove == 1;
+        case kCommandExpand:
+            return canExpand == 1;
+        case kCommandStop:
+            return canStop == 1;
+        case kCommandSaveAs:
+            return canSaveAs == 1;
+        case kCommandKeywords:
+        case kCommandExtensions:
+        case kCommandReservedWords:
+        case kCommandErrors:
+            return toolWindowOpen == 0;  // one word-list editor or directory chooser at a time
+        default:
+            return true;
+    }
+}
+
+bool MainFrame::CommandChecked(int id) const {
+    switch (id) {
+        case kCommandCopyDirectory:
+            return copyDirectoryCheck->isChecked();
+        case kCommandRewrite:
+            return rewriteCheck->isChecked();
+        case kCommandShowExpanded:
+            return showExpandedCheck->isChecked();
+        case kCommandSort:
+            return sortCheck->isChecked();
+        case kCommandStatusBar:
+            return statusBarOn == 1;
+        default:
+            return false;
+    }
+}
+
+void MainFrame::UpdateCommandStates() {
+    if (!memoryDC) {
+        return;
+    }
+    for (const auto& [id, action] : menu.actions) {
+        action->setEnabled(CommandEnabled(id));
+        if (action->isCheckable()) {
+            action->setChecked(CommandChecked(id));
+        }
+    }
+}
+
+void MainFrame::RunCommand(int id) {
+    if (!memoryDC) {
+        return;
+    }
+    // The rule is asked again now: a command that is disabled at this moment does nothing.
+    UpdateCommandStates();
+    if (!CommandEnabled(id)) {
+        return;
+    }
+    switch (id) {
+        case kCommandAdd:
+            AddRoot();
+            break;
+        case kCommandRemove:
+            OnRemove();
+            break;
+        case kCommandExpand:
+            OnExpand();
+            break;
+        case kCommandStop:
+            OnStop();
+            break;
+        case kCommandCopyDirectory:
+            Toggle(copyDirectoryCheck);
+            break;
+        case kCommandRewrite:
+            Toggle(rewriteCheck);
+            break;
+        case kCommandShowExpanded:
+            Toggle(showExpandedCheck);
+            break;
+        case kCommandSort:
+            Toggle(sortCheck);
+            break;
+        case kCommandStatusBar:
+            statusBarOn = statusBarOn == 1 ? 0 : 1;
+            OnUpdateStatusPane();
+            break;
+        case kCommandSaveAs:
+            OnSaveAs();
+            break;
+        case kCommandExplore:
+            OpenInBrowser();
+            break;
+        case kCommandQuit:
+            DestroyWindow();
+            return;
+        case kCommandKeywords:
+        case kCommandExtensions:
+        case kCommandReservedWords:
+        case kCommandErrors:
+            OnWordListCommand(id);
+            break;
+        case kCommandHelp:
+            OnHelp();
+            break;
+        case kCommandAbout:
+            OnAbout();
+            break;
+        default:
+            break;
+    }
+    // The check marks follow the boxes at once, not only at the next pop-up.
+    UpdateCommandStates();
+}
+
+// The Save As window, the directory chooser, the word-list editor, the help viewer and the
+// About panel are windows of their own; each connects to its command here.
+
+void MainFrame::OnSaveAs() {}
+
+void MainFrame::OnBrowse() {}
+
+void MainFrame::OnWordListCommand(int /*id*/) {}
+
+void MainFrame::OnHelp() {}
+
+void MainFrame::OnAbout() {}
+
+}  // namespace zavel

@@ -1,0 +1,132 @@
+// The tree as the user works with it: adding a root, clicking an item to see and reuse its
+// settings, and opening an item's address in the web browser.
+#include "lists/settings_file.h"
+#include "platform/shell.h"
+#include "ui/control_text.h"
+#include "ui/main_frame.h"
+
+namespace zavel {
+namespace {
+
+// The texts the settings controls hold are cut to what their buffers keep.
+constexpr std::size_t kSettingsTextBytes = 199;
+constexpr std::size_t kAddressBytes = 99;
+
+// The destination without its one trailing "/"; the root "/" keeps it.
+std::string DestinationFrom(const QString& text) {
+    std::string destination = FromControl(text, kSettingsTextBytes);
+    if (destination.size() > 1 && destination.back() == '/') {
+        destination.pop_back();
+    }
+    return destination;
+}
+
+// The file types, always ending in ";" (an empty text gives ";" alone), within the buffer.
+std::string FileTypesFrom(const QString& text) {
+    std::string types = FromControl(text, kSettingsTextBytes);
+    if (types.empty() || types.back() != ';') {
+        types = FromControl(text, kSettingsTextBytes - 1) + ';';
+    }
+    return types;
+}
+
+}  // namespace
+
+void MainFrame::AddRoot() {
+    if (!engine || !memoryDC) {
+        return;
+    }
+    if (startScreenCleared == 0) {
+        // Once per run, even when the address turns out to be empty.
+        startScreenCleared = 1;
+        ClearStartArea();
+    }
+
+    CrawlSettings settings;
+    settings.mode = getRadio->isChecked() ? kModeGet : kModeCopy;
+    settings.otherServerLevel = ReadSettingsInteger(FromControl(foreignLevelEdit->text()));
+    settings.maxLevel = ReadSettingsInteger(FromControl(maxLevelEdit->text()));
+    // A new pair of texts for this root; the earlier pair stays with the records using it.
+    destinationText = std::make_shared<const std::string>(DestinationFrom(destinationEdit->text()));
+    fileTypeText = std::make_shared<const std::string>(FileTypesFrom(fileTypeEdit->text()));
+    settings.destDir = destinationText;
+    settings.fileTypes = fileTypeText;
+    settings.copyDirectory = copyDirectoryCheck->isChecked() ? 1 : 0;
+    settings.rewrite = rewriteCheck->isChecked() ? 1 : 0;
+    settings.sort = sortCheck->isChecked() ? 1 : 0;
+    settings.showExpanded = showExpandedCheck->isChecked() ? 1 : 0;
+
+    std::string address = FromControl(addressEdit->text(), kAddressBytes);
+    if (address.empty()) {
+        return;
+    }
+
+    LinkArgs args;
+    args.linkText = std::move(address);
+    args.tempPath = programDir + "data";
+    args.tree = treePresenter.get();
+    args.parentItem = kNoTreeItem;
+    args.settings = settings;
+    // The label counts the root, admitted or not: the next Add takes the next letter.
+    args.label = engine->table().NextRootLabel();
+    // A root is never refused as a duplicate; the worker finds it by itself.
+    engine->table().Construct(std::move(args));
+    CopyToSettingsRecord(settings);
+}
+
+void MainFrame::OnTreeClick() {
+    QTreeWidgetItem* item = nullptr;
+    const LinkRecord* record = SelectedRecord(&item);
+    if (record == nullptr) {
+        return;
+    }
+    CopyToSettingsRecord(record->Settings());
+
+    bool someHeld = false;
+    bool someNotHeld = false;
+    for (const LinkRecord* member : engine->table().Subtree(record->label)) {
+        (member->held.load() == 1 ? someHeld : someNotHeld) = true;
+    }
+    addressEdit->setText(item->text(0));
+    ApplyCommandStates(CommandStates{true, true, someHeld, someNotHeld, true});
+    ShowSettings(record);
+    tree->SetDropHighlight(item);
+}
+
+void MainFrame::OpenInBrowser() {
+    const LinkRecord* record = SelectedRecord();
+    if (record == nullptr) {
+        return;
+    }
+    const std::string address = record->DisplayText();
+    std::optional<platform::DesktopEntry> program = platform::FindExecutable("index.htm");
+    if (!program) {
+        program = platform::FindExecutable("index.html");
+    }
+    // Without a browser, or when it cannot be started, nothing happens and nothing is said.
+    if (program) {
+        platform::ShellExecuteOpen(*program, "http://" + address);
+    }
+}
+
+LinkRecord* MainFrame::SelectedRecord(QTreeWidgetItem** item) const {
+    if (!engine || tree == nullptr) {
+        return nullptr;
+    }
+    QTreeWidgetItem* selected = tree->SelectedItem();
+    if (item != nullptr) {
+        *item = selected;
+    }
+    if (selected == nullptr) {
+        return nullptr;
+    }
+    return engine->table().FindByTreeItem(TreePresenter::IdOf(selected));
+}
+
+void MainFrame::CopyToSettingsRecord(const CrawlSettings& settings) {
+    if (settingsRecord) {
+        static_cast<CrawlSettings&>(*settingsRecord) = settings;
+    }
+}
+
+}  // namespace zavel
