@@ -59,7 +59,7 @@ class Planner {
         if (signature == nullptr || signature->fields.size() != 1) {
             return Fail(nullptr, "it has no [version] signature");
         }
-        for (const char* known : {"$CHICAGO$", "$Windows NT$", "$Windows 95$"}) {
+        for (const char* known : {"$CHICAGO$", "$Windows NT$"}) {
             if (SameName(signature->fields[0], known)) {
                 return true;
             }
