@@ -31,7 +31,7 @@ bool BoxWaitCancelled() {
     return threadCancel != nullptr && threadCancel->Ended();
 }
 
-void ShowErrorBox(const std::string& text) {
+void ShowMessageBox(const std::string& text, BoxIcon icon) {
     MessageBoxPresenter current;
     {
         std::lock_guard lock(presenterMutex);
@@ -39,10 +39,14 @@ void ShowErrorBox(const std::string& text) {
     }
     // The presenter runs outside the lock: a box may wait for the user for a long time.
     if (current) {
-        current(text);
+        current(text, icon);
     } else {
         std::fprintf(stderr, "ZAVEL: %s\n", text.c_str());
     }
+}
+
+void ShowErrorBox(const std::string& text) {
+    ShowMessageBox(text, BoxIcon::kError);
 }
 
 MessageBoxPresenter SetMessageBoxPresenter(MessageBoxPresenter replacement) {

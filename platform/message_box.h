@@ -1,5 +1,6 @@
-// The one door for the error boxes the user must see ("Internal Error", ...), caption "ZAVEL"
-// with the error icon. The UI installs a presenter that shows a real box on the UI thread
+// The one door for the message boxes the user must see, caption "ZAVEL": the error boxes
+// ("Internal Error", ...) with the error icon, and the few plain ones without an icon ("ZAVEL
+// has been installed"). The UI installs a presenter that shows a real box on the UI thread
 // (a caller on another thread waits until it is dismissed); tests install a recorder. Without
 // a presenter the text goes to standard error, so nothing is ever silently lost.
 #pragma once
@@ -9,9 +10,14 @@
 
 namespace zavel::platform {
 
-using MessageBoxPresenter = std::function<void(const std::string& text)>;
+enum class BoxIcon { kError, kNone };
 
-// Shows an error box and returns when it has been dismissed. Safe from any thread.
+using MessageBoxPresenter = std::function<void(const std::string& text, BoxIcon icon)>;
+
+// Shows a box with an OK button and returns when it has been dismissed. Safe from any thread.
+void ShowMessageBox(const std::string& text, BoxIcon icon);
+
+// ShowMessageBox with the error icon.
 void ShowErrorBox(const std::string& text);
 
 // Replaces the presenter; returns the previous one. An empty presenter restores the default.

@@ -41,7 +41,7 @@ std::string HomeWithoutSlash() {
 
 }  // namespace
 
-std::string WindowsDirectory() {
+std::string DataHomeDirectory() {
     // Relative values are not honoured: the data home must not depend on where we were started.
     std::string dataHome = Environment("XDG_DATA_HOME");
     if (dataHome.empty() || dataHome.front() != '/') {
@@ -51,7 +51,11 @@ std::string WindowsDirectory() {
     if (dataHome == "/") {
         dataHome.clear();
     }
-    return dataHome + "/zavel";
+    return dataHome;
+}
+
+std::string WindowsDirectory() {
+    return DataHomeDirectory() + "/zavel";
 }
 
 bool CreateWindowsDirectory() {

@@ -6,8 +6,12 @@
 
 namespace zavel::platform {
 
-// $XDG_DATA_HOME/zavel, or ~/.local/share/zavel when XDG_DATA_HOME is unset, empty or not an
-// absolute path. No trailing "/". Only named here; CreateWindowsDirectory makes it.
+// $XDG_DATA_HOME, or ~/.local/share when XDG_DATA_HOME is unset, empty or not an absolute
+// path. No trailing "/" (the root is ""). The desktop's menu entries lie in its "applications".
+std::string DataHomeDirectory();
+
+// DataHomeDirectory() + "/zavel". No trailing "/". Only named here; CreateWindowsDirectory
+// makes it.
 std::string WindowsDirectory();
 
 // Makes the Windows directory and its parents when missing. False when it cannot be made.

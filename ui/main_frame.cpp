@@ -3,6 +3,7 @@
 #include <QCloseEvent>
 #include <QPainter>
 
+#include "install/installer_window.h"
 #include "lists/install_location.h"
 #include "platform/system_directories.h"
 #include "ui/backdrop.h"
@@ -88,7 +89,11 @@ MainFrame::~MainFrame() {
 }
 
 void MainFrame::OnBuildInstallScreen() {
-    // The installer screen is not part of this window yet: the frame stays empty and dark red.
+    if (installMode == 0 || installer) {
+        return;
+    }
+    installer = std::make_unique<InstallerWindow>(*this);
+    installer->Build();
 }
 
 void MainFrame::DestroyWindow() {

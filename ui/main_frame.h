@@ -27,6 +27,7 @@
 
 namespace zavel {
 
+class InstallerWindow;
 class MainApp;
 
 class MainFrame : public QMainWindow, public ToolWindowOwner {
@@ -168,6 +169,8 @@ class MainFrame : public QMainWindow, public ToolWindowOwner {
     OwnEdit* maxLevelEdit = nullptr;
     OwnEdit* destinationEdit = nullptr;
     OwnEdit* fileTypeEdit = nullptr;
+    // Install mode: the installer screen, built by the installer message.
+    std::unique_ptr<InstallerWindow> installer;
 
   protected:
     void closeEvent(QCloseEvent* event) override;

@@ -16,22 +16,22 @@ namespace {
 
 std::atomic<bool> applicationEnding{false};
 
-void Present(const BoxShower& show, const std::string& utf8) {
+void Present(const BoxShower& show, const std::string& utf8, platform::BoxIcon icon) {
     const QString text = QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
     QCoreApplication* app = QCoreApplication::instance();
     if (app == nullptr || applicationEnding.load()) {
         return;
     }
     if (QThread::currentThread() == app->thread()) {
-        show(text);
+        show(text, icon);
         return;
     }
     auto dismissed = std::make_shared<std::promise<void>>();
     std::future<void> waited = dismissed->get_future();
     QMetaObject::invokeMethod(
         app,
-        [show, text, dismissed] {
-            show(text);
+        [show, text, icon, dismissed] {
+            show(text, icon);
             dismissed->set_value();
         },
         Qt::QueuedConnection);
@@ -47,8 +47,10 @@ void Present(const BoxShower& show, const std::string& utf8) {
 
 }  // namespace
 
-void ShowCriticalBox(const QString& text) {
-    QMessageBox box(QMessageBox::Critical, QStringLiteral("ZAVEL"), text, QMessageBox::Ok,
+void ShowRealBox(const QString& text, platform::BoxIcon icon) {
+    const QMessageBox::Icon shown =
+        icon == platform::BoxIcon::kError ? QMessageBox::Critical : QMessageBox::NoIcon;
+    QMessageBox box(shown, QStringLiteral("ZAVEL"), text, QMessageBox::Ok,
                     QApplication::activeWindow());
     box.exec();
 }
@@ -60,7 +62,9 @@ void InstallMessageBoxPresenter(BoxShower show) {
                          [] { applicationEnding.store(true); });
     }
     platform::SetMessageBoxPresenter(
-        [show = std::move(show)](const std::string& text) { Present(show, text); });
+        [show = std::move(show)](const std::string& text, platform::BoxIcon icon) {
+            Present(show, text, icon);
+        });
 }
 
 }  // namespace zavel

@@ -1,5 +1,6 @@
-// The error boxes of platform::ShowErrorBox as the user sees them: a box with the caption
-// "ZAVEL" and the critical icon, always shown by the user-interface thread. A caller on another
+// The boxes of platform::ShowMessageBox as the user sees them: a box with the caption "ZAVEL",
+// the critical icon for errors and none for plain news, always shown by the user-interface
+// thread. A caller on another
 // thread waits until the box is dismissed, but stops waiting when its thread is being ended or
 // the application is ending, since the user-interface thread is then busy ending it and will
 // not show the box in time.
@@ -9,16 +10,19 @@
 
 #include <functional>
 
+#include "platform/message_box.h"
+
 namespace zavel {
 
 // Shows one box and returns when it is dismissed. Runs on the user-interface thread.
-using BoxShower = std::function<void(const QString& text)>;
+using BoxShower = std::function<void(const QString& text, platform::BoxIcon icon)>;
 
-// The real box: QMessageBox, caption "ZAVEL", critical icon, owned by the active window.
-void ShowCriticalBox(const QString& text);
+// The real box: QMessageBox with an OK button, caption "ZAVEL", the critical icon or none,
+// owned by the active window.
+void ShowRealBox(const QString& text, platform::BoxIcon icon);
 
-// Makes ShowErrorBox show its boxes with `show` (tests give a shower that records instead of
+// Makes ShowMessageBox show its boxes with `show` (tests give a shower that records instead of
 // waiting for a person). Needs the application object to exist.
-void InstallMessageBoxPresenter(BoxShower show = ShowCriticalBox);
+void InstallMessageBoxPresenter(BoxShower show = ShowRealBox);
 
 }  // namespace zavel

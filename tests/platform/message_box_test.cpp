@@ -15,7 +15,10 @@ TEST(MessageBox, CapturedFromAnyThreadAndPresenterRestored) {
         platform::ShowErrorBox("Internal Error");
         std::thread worker([] { platform::ShowErrorBox("from the worker"); });
         worker.join();
-        EXPECT_EQ(boxes.texts(), (std::vector<std::string>{"Internal Error", "from the worker"}));
+        platform::ShowMessageBox("ZAVEL has been installed", platform::BoxIcon::kNone);
+        EXPECT_EQ(boxes.boxes(),
+                  (std::vector{test::ErrorBox("Internal Error"), test::ErrorBox("from the worker"),
+                               test::PlainBox("ZAVEL has been installed")}));
     }
     // After the capture ends the default presenter is back (an empty one).
     auto previous = platform::SetMessageBoxPresenter({});

@@ -2,11 +2,17 @@
 
 namespace zavel::test {
 
+void PrintTo(const CapturedBox& box, std::ostream* out) {
+    *out << (box.icon == platform::BoxIcon::kError ? "error box \"" : "plain box \"") << box.text
+         << "\"";
+}
+
 CapturedBoxes::CapturedBoxes() {
-    previous_ = platform::SetMessageBoxPresenter([this](const std::string& text) {
-        std::lock_guard lock(mutex_);
-        texts_.push_back(text);
-    });
+    previous_ =
+        platform::SetMessageBoxPresenter([this](const std::string& text, platform::BoxIcon icon) {
+            std::lock_guard lock(mutex_);
+            boxes_.push_back({text, icon});
+        });
 }
 
 CapturedBoxes::~CapturedBoxes() {
@@ -15,7 +21,21 @@ CapturedBoxes::~CapturedBoxes() {
 
 std::vector<std::string> CapturedBoxes::texts() const {
     std::lock_guard lock(mutex_);
-    return texts_;
+    std::vector<std::string> texts;
+    for (const CapturedBox& box : boxes_) {
+        texts.push_back(box.text);
+    }
+    return texts;
+}
+
+std::vector<CapturedBox> CapturedBoxes::boxes() const {
+    std::lock_guard lock(mutex_);
+    return boxes_;
+}
+
+void CapturedBoxes::Clear() {
+    std::lock_guard lock(mutex_);
+    boxes_.clear();
 }
 
 }  // namespace zavel::test

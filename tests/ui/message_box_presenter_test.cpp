@@ -26,7 +26,7 @@ struct Shown {
 class PresenterTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        InstallMessageBoxPresenter([this](const QString& text) {
+        InstallMessageBoxPresenter([this](const QString& text, platform::BoxIcon /*icon*/) {
             shown.push_back({text, QThread::currentThread() == qApp->thread()});
         });
     }
@@ -73,28 +73,30 @@ TEST_F(PresenterTest, EndingAThreadThatWaitsForABoxDoesNotDeadlock) {
     EXPECT_TRUE(platform::BoxWaitCancelled() == false);  // this thread was never cancelled
 }
 
-TEST(CriticalBox, HasTheProgramsCaptionAndTheCriticalIcon) {
-    QString caption;
-    QString text;
-    QMessageBox::Icon icon = QMessageBox::NoIcon;
-    // Answers the box as soon as it is up, as the user would.
-    QTimer answer;
-    QObject::connect(&answer, &QTimer::timeout, [&] {
-        // A box left over from an earlier test in this process is answered and passed over.
-        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-            if (box->text() == QStringLiteral("Error accessing directory")) {
+TEST(RealBox, HasTheProgramsCaptionAndTheCriticalIconOrNone) {
+    const std::pair<platform::BoxIcon, QMessageBox::Icon> kinds[] = {
+        {platform::BoxIcon::kError, QMessageBox::Critical},
+        {platform::BoxIcon::kNone, QMessageBox::NoIcon}};
+    for (const auto& [asked, shown] : kinds) {
+        QString caption;
+        QString text;
+        QMessageBox::Icon icon = QMessageBox::Information;
+        // Answers the box as soon as it is up, as the user would.
+        QTimer answer;
+        QObject::connect(&answer, &QTimer::timeout, [&] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
                 caption = box->windowTitle();
                 text = box->text();
                 icon = box->icon();
+                box->accept();
             }
-            box->accept();
-        }
-    });
-    answer.start(10);
-    ShowCriticalBox(QStringLiteral("Error accessing directory"));
-    EXPECT_EQ(caption, "ZAVEL");
-    EXPECT_EQ(text, "Error accessing directory");
-    EXPECT_EQ(icon, QMessageBox::Critical);
+        });
+        answer.start(10);
+        ShowRealBox(QStringLiteral("Error accessing directory"), asked);
+        EXPECT_EQ(caption, "ZAVEL");
+        EXPECT_EQ(text, "Error accessing directory");
+        EXPECT_EQ(icon, shown);
+    }
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
-// A picture of the main window right after start-up, saved into the build folder
-// (screenshots/main-window.png) so that anyone can look at it.
+// Pictures of the main window right after start-up and of the installer, saved into the build
+// folder (screenshots/main-window.png, screenshots/installer.png) so that anyone can look at
+// them.
 #include <QDir>
 
 #include "lists/settings_file.h"
@@ -20,6 +21,14 @@ TEST_F(UiTest, ScreenshotOfTheMainWindowAfterStartUp) {
     const QString path = QStringLiteral(ZAVEL_SCREENSHOT_DIR "/main-window.png");
     ASSERT_TRUE(shot.save(path));
     EXPECT_EQ(QImage(path).size(), shot.size());
+}
+
+TEST_F(UiTest, ScreenshotOfTheInstaller) {
+    auto frame = Start();
+    ASSERT_EQ(frame->installMode, 1);
+    const QImage shot = frame->grab().toImage();
+    ASSERT_TRUE(QDir().mkpath(QStringLiteral(ZAVEL_SCREENSHOT_DIR)));
+    ASSERT_TRUE(shot.save(QStringLiteral(ZAVEL_SCREENSHOT_DIR "/installer.png")));
 }
 
 }  // namespace

@@ -44,10 +44,8 @@ bool UiTest::StatusExists() const {
 std::unique_ptr<MainFrame> UiTest::Start() {
     auto frame = std::make_unique<MainFrame>();
     MainFrame* raw = frame.get();
-    // The build runs from the event loop; the installer's message has nothing to wait for.
-    if (raw->installMode == 0) {
-        EXPECT_TRUE(WaitUntil([raw] { return raw->memoryDC != nullptr; }));
-    }
+    // The build, or the installer screen's, runs from the event loop.
+    EXPECT_TRUE(WaitUntil([raw] { return raw->memoryDC != nullptr; }));
     QCoreApplication::processEvents();
     return frame;
 }

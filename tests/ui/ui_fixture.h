@@ -30,7 +30,7 @@ class UiTest : public ::testing::Test {
     std::string ReadStatus() const;
     bool StatusExists() const;
 
-    // Constructs the main window and lets the posted build message run.
+    // Constructs the main window and lets the posted build (or installer) message run.
     std::unique_ptr<MainFrame> Start();
 
     TempDir root;
@@ -42,7 +42,9 @@ class UiTest : public ::testing::Test {
   private:
     ScopedEnv homeEnv_{"HOME", home};
     ScopedEnv dataEnv_{"XDG_DATA_HOME", dataHome};
-    CapturedBoxes boxes_;
+
+  protected:
+    CapturedBoxes boxes;
 };
 
 }  // namespace zavel::test

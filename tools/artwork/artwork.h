@@ -18,9 +18,9 @@ QRgb StartPicturePaper();
 QRgb StartPictureGlint();
 
 enum class ButtonFace { kNormal, kPressed, kDisabled };
-enum class Command { kAdd, kRemove, kExpand, kStop, kSaveAs, kBrowse };
+enum class Command { kAdd, kRemove, kExpand, kStop, kSaveAs, kBrowse, kInstall };
 
-// 80 x 30 pictures of the six command buttons.
+// 80 x 30 pictures of the six command buttons and the installer's install button.
 QImage DrawButton(Command command, ButtonFace face);
 QString ButtonWord(Command command);
 

@@ -29,6 +29,8 @@ QColor MarkColour(Command command) {
             return QColor(36, 58, 140);
         case Command::kBrowse:
             return QColor(214, 150, 28);
+        case Command::kInstall:
+            return QColor(22, 128, 96);
     }
     return Qt::black;
 }
@@ -75,6 +77,16 @@ void DrawMark(QPainter& p, Command command, QPointF at, QColor colour) {
             p.drawRect(QRectF(0.5, 5.5, 11, 5.5));
             break;
         }
+        case Command::kInstall: {
+            // An arrow going down into a tray: the program going into its folder.
+            p.drawRect(QRectF(4.75, 0.5, 2.5, 4.5));
+            p.drawPolygon(QPolygonF({QPointF(1.5, 4.5), QPointF(10.5, 4.5), QPointF(6, 9)}));
+            p.setPen(QPen(colour, 1.6, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
+            p.setBrush(Qt::NoBrush);
+            p.drawPolyline(
+                QPolygonF({QPointF(1, 7.5), QPointF(1, 11), QPointF(11, 11), QPointF(11, 7.5)}));
+            break;
+        }
     }
     p.restore();
 }
@@ -107,6 +119,8 @@ QString ButtonWord(Command command) {
             return QStringLiteral("save as...");
         case Command::kBrowse:
             return QStringLiteral("browse");
+        case Command::kInstall:
+            return QStringLiteral("install");
     }
     return {};
 }

@@ -80,6 +80,16 @@ int main(int argc, char* argv[]) {
                 SavePaletteBmp(zavel::artwork::DrawButton(b.command, faces[i].second), path), path);
         }
     }
+    // The installer's install button has a normal and a pressed picture; the pressed one also
+    // stands for the disabled button.
+    const std::pair<int, ButtonFace> installFaces[] = {{281, ButtonFace::kNormal},
+                                                       {283, ButtonFace::kPressed}};
+    for (const auto& [id, face] : installFaces) {
+        const QString path =
+            bitmap(id, face == ButtonFace::kNormal ? "install-normal" : "install-pressed");
+        ok &=
+            Check(SavePaletteBmp(zavel::artwork::DrawButton(Command::kInstall, face), path), path);
+    }
     for (int i = 0; i < 5; ++i) {
         const QString path = bitmap(kTreeImages[i].id, QString::fromLatin1(kTreeImages[i].name));
         ok &= Check(SavePaletteBmp(zavel::artwork::DrawTreeImage(i), path), path);
