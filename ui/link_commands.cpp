@@ -51,6 +51,18 @@ void MainFrame::ApplyCommandStates(const CommandStates& states) {
     canExpand = states.expand ? 1 : 0;
     canStop = states.stop ? 1 : 0;
     canSaveAs = states.saveAs ? 1 : 0;
+    // A button that goes grey while it has the focus (the one just clicked) hands the focus to
+    // the window, not to the next control, which would select its text.
+    const std::pair<PictureButton*, bool> buttons[] = {{addButton, states.add},
+                                                       {removeButton, states.remove},
+                                                       {expandButton, states.expand},
+                                                       {stopButton, states.stop},
+                                                       {saveAsButton, states.saveAs}};
+    for (const auto& [button, enabled] : buttons) {
+        if (!enabled && button->hasFocus()) {
+            clientArea->setFocus(Qt::OtherFocusReason);
+        }
+    }
     addButton->setEnabled(states.add);
     removeButton->setEnabled(states.remove);
     expandButton->setEnabled(states.expand);

@@ -122,7 +122,13 @@ void LinkTreeControl::resizeEvent(QResizeEvent* event) {
 }
 
 void LinkTreeControl::mousePressEvent(QMouseEvent* event) {
-    QTreeWidget::mousePressEvent(event);
+    if (itemAt(event->position().toPoint()) != nullptr) {
+        QTreeWidget::mousePressEvent(event);
+    } else {
+        // Beside every item: the selection stays as it is (the view would clear it).
+        setFocus(Qt::MouseFocusReason);
+        event->accept();
+    }
     if (event->button() == Qt::LeftButton && frame_ != nullptr) {
         frame_->OnTreeClick();
     }

@@ -111,6 +111,8 @@ void CrawlUiTest::Click(MainFrame& frame, QTreeWidgetItem* item) {
 void CrawlUiTest::DoubleClick(MainFrame& frame, QTreeWidgetItem* item) {
     frame.tree->scrollToItem(item);
     const QPoint at = frame.tree->visualItemRect(item).center();
+    // A double click is a click followed by the double-click event.
+    QTest::mouseClick(frame.tree->viewport(), Qt::LeftButton, {}, at);
     QTest::mouseDClick(frame.tree->viewport(), Qt::LeftButton, {}, at);
 }
 

@@ -1,5 +1,6 @@
 // Stop, Expand and Remove from the window in the middle of a crawl of a server that stalls on
 // one page: the records they change, the tree, and the command states on buttons and flags.
+#include <QApplication>
 #include <QTest>
 
 #include <atomic>
@@ -70,6 +71,9 @@ TEST_F(LinkCommands, StopHoldsThePendingRecordsAndExpandReleasesThem) {
     Click(*frame, c);
     QTest::mouseClick(frame->stopButton, Qt::LeftButton);
     EXPECT_EQ(Commands(*frame), kAllHeld);
+    // The grey stop button hands the focus to the window, not to the address field.
+    EXPECT_EQ(QApplication::focusWidget(), frame->clientArea);
+    EXPECT_FALSE(frame->addressEdit->hasSelectedText());
     EXPECT_EQ(RecordOf(*frame, "/c.html")->held.load(), 1);
     EXPECT_TRUE(frame->engine->stopRequest().Requested());
     EXPECT_EQ(frame->tree->DropHighlight(), c);

@@ -30,7 +30,12 @@ class PresenterTest : public ::testing::Test {
             shown.push_back({text, QThread::currentThread() == qApp->thread()});
         });
     }
-    void TearDown() override { platform::SetMessageBoxPresenter({}); }
+    void TearDown() override {
+        // A box queued for a thread that stopped waiting is still shown, to this fixture's
+        // recorder, not to a later test.
+        QCoreApplication::processEvents();
+        platform::SetMessageBoxPresenter({});
+    }
 
     std::vector<Shown> shown;  // touched by the user-interface thread only
 };
