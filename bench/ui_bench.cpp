@@ -10,6 +10,7 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QMetaEnum>
 #include <QTimer>
 
 #include <algorithm>
@@ -158,6 +159,7 @@ int main(int argc, char** argv) {
             lastBeat = now;
         });
 
+        qint64 addedAt = 0;
         qint64 filledAt = -1;
         qint64 settledAt = -1;
         QTimer watch;
@@ -178,7 +180,7 @@ int main(int argc, char** argv) {
                 if (frame.engine->table().Count() == zavel::kTableCapacity &&
                     frame.treePresenter->ItemCount() == zavel::kTableCapacity &&
                     frame.treePresenter->Idle()) {
-                    filledAt = clock.elapsed();
+                    filledAt = clock.elapsed() - addedAt;
                     std::printf("tree filled: %d items in %.2f s\n",
                                 frame.treePresenter->ItemCount(),
                                 static_cast<double>(filledAt) / 1000.0);
@@ -189,21 +191,25 @@ int main(int argc, char** argv) {
                 }
             } else if (settle && frame.engine->table().CrawlSettled() &&
                        frame.treePresenter->Idle()) {
-                settledAt = clock.elapsed();
+                settledAt = clock.elapsed() - addedAt;
                 QApplication::quit();
             }
         });
         // Bounded: gives up after ten minutes.
         QTimer::singleShot(600000, &app, [] { QApplication::quit(); });
 
+        // The measurement starts once the window is built; the Add itself is measured too.
         QTimer::singleShot(0, &app, [&] {
-            frame.addressEdit->setText(QStringLiteral("127.0.0.1:%1/p0.html").arg(port));
             clock.start();
             lastBeat = 0;
-            app.longest = 0;  // the window's build is not part of the measurement
-            frame.AddRoot();
+            app.longest = 0;
             heartbeat.start();
             watch.start();
+            QTimer::singleShot(50, &app, [&] {
+                frame.addressEdit->setText(QStringLiteral("127.0.0.1:%1/p0.html").arg(port));
+                addedAt = clock.elapsed();
+                frame.RunCommand(zavel::kCommandAdd);
+            });
         });
         QApplication::exec();
 
@@ -217,11 +223,13 @@ int main(int argc, char** argv) {
                         static_cast<double>(settledAt) / 1000.0);
         }
         std::printf(
-            "longest UI stall: %lld ms (at %.2f s); stalls over 50 ms: %d, over 100 ms: %d\n",
-            static_cast<long long>(longestStall), static_cast<double>(stallAt) / 1000.0,
+            "longest UI stall: %lld ms (%.2f s after the Add); stalls over 50 ms: %d, over 100 ms: "
+            "%d\n",
+            static_cast<long long>(longestStall), static_cast<double>(stallAt - addedAt) / 1000.0,
             stallsOver50, stallsOver100);
-        std::printf("longest single event handled: %lld ms (event type %d)\n",
-                    static_cast<long long>(app.longest), static_cast<int>(app.longestType));
+        std::printf("longest single event handled: %lld ms (%s)\n",
+                    static_cast<long long>(app.longest),
+                    QMetaEnum::fromType<QEvent::Type>().valueToKey(app.longestType));
         std::printf("peak RSS: %.1f MB\n", static_cast<double>(PeakRssKb()) / 1024.0);
         frame.close();
     }

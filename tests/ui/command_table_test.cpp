@@ -9,6 +9,7 @@
 #include <map>
 
 #include "tests/ui/crawl_fixture.h"
+#include "ui/command_table.h"
 
 namespace zavel {
 namespace {
@@ -55,6 +56,29 @@ std::map<int, std::pair<bool, bool>> OpenAll(const MainFrame& frame) {
         all.merge(OpenAndRead(frame, title));
     }
     return all;
+}
+
+TEST(AcceleratorTable, NineKeysWithExactlyTheirModifiers) {
+    const std::pair<QKeyCombination, int> table[] = {
+        {Qt::CTRL | Qt::Key_A, kCommandAdd},
+        {Qt::CTRL | Qt::Key_C, kCommandCopyDirectory},
+        {Qt::CTRL | Qt::Key_E, kCommandExpand},
+        {Qt::CTRL | Qt::Key_K, kCommandKeywords},
+        {Qt::CTRL | Qt::Key_R, kCommandRewrite},
+        {Qt::CTRL | Qt::Key_S, kCommandShowExpanded},
+        {Qt::CTRL | Qt::Key_T, kCommandSort},
+        {QKeyCombination(Qt::Key_F1), kCommandHelp},
+        {Qt::CTRL | Qt::Key_X, kCommandExplore},
+        {Qt::CTRL | Qt::SHIFT | Qt::Key_A, 0},
+        {Qt::ALT | Qt::Key_A, 0},
+        {QKeyCombination(Qt::Key_A), 0},
+        {Qt::CTRL | Qt::Key_F1, 0},
+        {Qt::CTRL | Qt::Key_V, 0},
+        {QKeyCombination(Qt::ControlModifier | Qt::KeypadModifier, Qt::Key_X), kCommandExplore},
+    };
+    for (const auto& [key, command] : table) {
+        EXPECT_EQ(AcceleratorCommand(key), command) << QKeySequence(key).toString().toStdString();
+    }
 }
 
 TEST_F(UiTest, MenuHasItsFourPopUpsWithLabelsSeparatorsShortcutsAndIds) {

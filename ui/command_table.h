@@ -1,7 +1,8 @@
-// The accelerator table of the main window. Its keys are the window's whichever control has
-// the focus: an application-wide filter takes them from the controls (the edits' select-all,
-// copy and cut, the tree's select-all) before the controls see them, and hands them to the
-// command table, which carries a command out only when its rule says it is enabled.
+// The main window's command table: its handlers are MainFrame's (command_table.cpp). Declared
+// here is the accelerator table, whose keys are the window's whichever control has the focus: an
+// application-wide filter takes them from the controls (the edits' select-all, copy and cut, the
+// tree's select-all) before the controls see them, and hands them to the command table, which
+// carries a command out only when its rule says it is enabled.
 #pragma once
 
 #include <QKeyCombination>
