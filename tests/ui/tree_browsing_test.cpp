@@ -39,14 +39,14 @@ TEST_F(CrawlUiTest, AddReadsAndNormalisesTheSettingsOfTheControls) {
         ++roots;
         ASSERT_EQ(frame->engine->table().Count(), roots);
         const LinkRecord* record = frame->engine->table().RecordAt(roots - 1);
-        EXPECT_EQ(*record->destDir, c.storedDestination);
+        EXPECT_EQ(record->destDir->Get(), c.storedDestination);
         EXPECT_EQ(*record->fileTypes, c.storedTypes);
         EXPECT_EQ(record->otherServerLevel, c.storedForeign);
         EXPECT_EQ(record->maxLevel, c.storedMax);
         EXPECT_EQ(record->mode, kModeCopy);
         EXPECT_EQ(record->rewrite, roots % 2);
         // The settings record takes the new root's settings; each root has its own texts.
-        EXPECT_EQ(*frame->settingsRecord->destDir, c.storedDestination);
+        EXPECT_EQ(frame->settingsRecord->destDir->Get(), c.storedDestination);
         EXPECT_EQ(frame->settingsRecord->destDir, record->destDir);
         EXPECT_EQ(frame->destinationText, record->destDir);
     }
@@ -58,7 +58,7 @@ TEST_F(CrawlUiTest, AddReadsAndNormalisesTheSettingsOfTheControls) {
     frame->destinationEdit->setText("/other/");
     frame->RunCommand(kCommandAdd);
     EXPECT_EQ(frame->engine->table().Count(), roots);
-    EXPECT_EQ(*frame->destinationText, "/other");
+    EXPECT_EQ(frame->destinationText->Get(), "/other");
 }
 
 TEST_F(CrawlUiTest, SameAddressTwiceMakesTwoRootsLabelledAAndB) {
