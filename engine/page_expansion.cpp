@@ -247,8 +247,9 @@ int ExpandPage(LinkRecord& record, ExpansionContext& context) {
 
     bool temporaryFilled = false;
     if (record.mode == kModeCopy && FileTypeMatches(*record.fileTypes, record.file)) {
-        std::string copy = LocalCopyPath(
-            CopyTarget{record.destDir->Get(), record.copyDirectory, record.rewrite}, record.Parts());
+        std::string copy =
+            LocalCopyPath(CopyTarget{record.destDir->Get(), record.copyDirectory, record.rewrite},
+                          record.Parts());
         FetchOptions options{context.abort, kMaxCopyBytes, false};
         if (copy.empty() || FetchPage(record.host, path, copy, options) == 0) {
             if (!Aborted(context)) {
