@@ -12,16 +12,6 @@
 namespace zavel {
 namespace {
 
-// Follows symbolic links at `path` so that the rename replaces the file, not the link.
-std::string ReplacedPath(const std::string& path) {
-    std::error_code error;
-    if (!std::filesystem::is_symlink(path, error)) {
-        return path;
-    }
-    const std::filesystem::path target = std::filesystem::weakly_canonical(path, error);
-    return error ? path : target.string();
-}
-
 std::string FolderOf(const std::string& path) {
     const std::size_t slash = path.rfind('/');
     if (slash == std::string::npos) {
@@ -62,6 +52,16 @@ bool WriteAll(int fd, std::string_view bytes) {
 }
 
 }  // namespace
+
+// Follows symbolic links at `path` so that the rename replaces the file, not the link.
+std::string ReplacedPath(const std::string& path) {
+    std::error_code error;
+    if (!std::filesystem::is_symlink(path, error)) {
+        return path;
+    }
+    const std::filesystem::path target = std::filesystem::weakly_canonical(path, error);
+    return error ? path : target.string();
+}
 
 bool ReplaceFileContents(const std::string& path, std::string_view bytes) {
     const std::string target = ReplacedPath(path);

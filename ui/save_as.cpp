@@ -10,20 +10,11 @@
 #include <system_error>
 
 #include "engine/page_fetcher.h"
+#include "lists/file_replace.h"
 #include "platform/message_box.h"
 
 namespace zavel {
 namespace {
-
-// Follows a symbolic link at the chosen path, so that the file it points to is replaced.
-std::string ReplacedPath(const std::string& path) {
-    std::error_code error;
-    if (!std::filesystem::is_symlink(path, error)) {
-        return path;
-    }
-    const std::filesystem::path target = std::filesystem::weakly_canonical(path, error);
-    return error ? path : target.string();
-}
 
 // Creates an empty file beside `path` for the body to arrive in; false when the folder cannot
 // take a new file.
