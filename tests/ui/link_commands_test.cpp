@@ -75,7 +75,6 @@ TEST_F(LinkCommands, StopHoldsThePendingRecordsAndExpandReleasesThem) {
     EXPECT_EQ(QApplication::focusWidget(), frame->clientArea);
     EXPECT_FALSE(frame->addressEdit->hasSelectedText());
     EXPECT_EQ(RecordOf(*frame, "/c.html")->held.load(), 1);
-    EXPECT_TRUE(frame->engine->stopRequest().Requested());
     EXPECT_EQ(frame->tree->DropHighlight(), c);
     ASSERT_TRUE(WaitSettled(*frame));
     EXPECT_EQ(Image(*frame, c), kImageHeld);
@@ -124,10 +123,11 @@ TEST_F(LinkCommands, StopOrExpandWithNothingToChangeKeepTheCommandStates) {
     EXPECT_EQ(Commands(*frame), (std::vector<bool>{true, true, true, true, true}));
     frame->OnExpand();
     EXPECT_EQ(Commands(*frame), kFreshClick);
-    ASSERT_TRUE(WaitUntil([&] {
-        return RecordOf(*frame, "/a1.html")->expanded.load() == 1 &&
-               RecordOf(*frame, "/a2.html")->expanded.load() == 1;
-    }));
+    // The crawl comes to rest (b's fetch was interrupted by the Stop and is not taken up):
+    // no expansion is left that could clear the stop request below.
+    ASSERT_TRUE(WaitSettled(*frame));
+    EXPECT_EQ(RecordOf(*frame, "/a1.html")->expanded.load(), 1);
+    EXPECT_EQ(RecordOf(*frame, "/a2.html")->expanded.load(), 1);
 
     // Everything under a is expanded: Stop holds nothing and leaves the states as they were,
     // but still sets the stop request and marks the item.
@@ -143,18 +143,20 @@ TEST_F(LinkCommands, StopOrExpandWithNothingToChangeKeepTheCommandStates) {
 
 TEST_F(LinkCommands, RemoveInTheMiddleOfACrawlTakesTheWholeSubtree) {
     auto frame = StartStalledCrawl();
-    const int before = frame->engine->table().Count();
-    ASSERT_EQ(before, 6);
+    ASSERT_EQ(frame->engine->table().Count(), 6);
     Click(*frame, At(*frame, "/a.html"));
     QTest::mouseClick(frame->removeButton, Qt::LeftButton);
     EXPECT_EQ(Commands(*frame), kAfterRemove);
-    EXPECT_EQ(frame->engine->table().Count(), 3);
-    EXPECT_EQ(RecordOf(*frame, "/a1.html"), nullptr);
+    // The new worker may already be admitting c's link; the rest is as it was.
     ShowReported(*frame);
-    EXPECT_EQ(Item(*frame, Address("/a.html")), nullptr);
-    EXPECT_EQ(Item(*frame, Address("/a1.html")), nullptr);
-    EXPECT_EQ(Item(*frame, Address("/a2.html")), nullptr);
-    EXPECT_EQ(frame->treePresenter->ItemCount(), 3);
+    for (const char* gone : {"/a.html", "/a1.html", "/a2.html"}) {
+        EXPECT_EQ(RecordOf(*frame, gone), nullptr) << gone;
+        EXPECT_EQ(Item(*frame, Address(gone)), nullptr) << gone;
+    }
+    for (const char* kept : {"/", "/b.html", "/c.html"}) {
+        EXPECT_NE(RecordOf(*frame, kept), nullptr) << kept;
+        EXPECT_NE(Item(*frame, Address(kept)), nullptr) << kept;
+    }
     // Explore follows Remove: its shortcut does nothing now.
     QTest::keyClick(frame->tree, Qt::Key_X, Qt::ControlModifier);
     EXPECT_TRUE(started().empty());

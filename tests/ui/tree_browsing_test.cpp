@@ -15,26 +15,30 @@ using test::WaitUntil;
 TEST_F(CrawlUiTest, AddReadsAndNormalisesTheSettingsOfTheControls) {
     auto frame = StartCrawler();
     struct Case {
+        bool copy;  // copies only into the test's own folder
         QString destination, fileTypes, foreign, max;
         std::string storedDestination, storedTypes;
         int storedForeign, storedMax;
     };
+    const QString copies = QString::fromStdString(root / "copies/");
     const Case cases[] = {
-        {"/srv/copies/", "*.htm", "2", "7x", "/srv/copies", "*.htm;", 2, 7},
-        {"/", "", "abc", " 3", "/", ";", 0, 3},
-        {"/srv//", "*.*;", "-1", "", "/srv/", "*.*;", -1, 0},
-        {QString(250, 'd'), QString(250, 't'), "1", "1", std::string(199, 'd'),
+        {true, copies, "*.htm", "2", "7x", root / "copies", "*.htm;", 2, 7},
+        {false, "/", "", "abc", " 3", "/", ";", 0, 3},
+        {false, "/srv//", "*.*;", "-1", "", "/srv/", "*.*;", -1, 0},
+        {false, QString(250, 'd'), QString(250, 't'), "1", "1", std::string(199, 'd'),
          std::string(198, 't') + ";", 1, 1},
     };
+    // Nothing listens there: the roots fail at once, without leaving the machine.
+    const std::string unserved = "127.0.0.1:" + std::to_string(test::UnusedLoopbackPort()) + "/";
     int roots = 0;
     for (const Case& c : cases) {
         frame->destinationEdit->setText(c.destination);
         frame->fileTypeEdit->setText(c.fileTypes);
         frame->foreignLevelEdit->setText(c.foreign);
         frame->maxLevelEdit->setText(c.max);
-        frame->copyRadio->setChecked(true);
+        (c.copy ? frame->copyRadio : frame->getRadio)->setChecked(true);
         frame->rewriteCheck->setChecked(roots % 2 == 0);
-        frame->addressEdit->setText("unserved.invalid/");
+        frame->addressEdit->setText(QString::fromStdString(unserved));
         frame->RunCommand(kCommandAdd);
         ++roots;
         ASSERT_EQ(frame->engine->table().Count(), roots);
@@ -43,7 +47,7 @@ TEST_F(CrawlUiTest, AddReadsAndNormalisesTheSettingsOfTheControls) {
         EXPECT_EQ(*record->fileTypes, c.storedTypes);
         EXPECT_EQ(record->otherServerLevel, c.storedForeign);
         EXPECT_EQ(record->maxLevel, c.storedMax);
-        EXPECT_EQ(record->mode, kModeCopy);
+        EXPECT_EQ(record->mode, c.copy ? kModeCopy : kModeGet);
         EXPECT_EQ(record->rewrite, roots % 2);
         // The settings record takes the new root's settings; each root has its own texts.
         EXPECT_EQ(frame->settingsRecord->destDir->Get(), c.storedDestination);
