@@ -80,17 +80,6 @@ void ServeSite(httplib::Server& server, int pages, std::atomic<bool>& stalling) 
     });
 }
 
-long PeakRssKb() {
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line)) {
-        if (line.rfind("VmHWM:", 0) == 0) {
-            return std::atol(line.c_str() + 6);
-        }
-    }
-    return 0;
-}
-
 double ProcessCpuSeconds() {
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
@@ -222,7 +211,7 @@ int main(int argc, char** argv) {
                     last * 1000);
     }
     stalling = false;
-    std::printf("peak RSS: %ld KiB\n", PeakRssKb());
+    std::printf("peak RSS: %ld KiB\n", zavel::bench::PeakRssKb());
     std::printf("CPU while idle: %.2f%% of one core\n", idleCpu * 100);
     std::printf("ending the worker mid-transfer: %.2f ms\n", endLatencyMs);
     server.stop();

@@ -1,5 +1,8 @@
 #include "bench/site.h"
 
+#include <cstdlib>
+#include <fstream>
+
 namespace zavel::bench {
 
 std::string SitePage(int index, int pages) {
@@ -21,6 +24,17 @@ std::string SitePage(int index, int pages) {
     }
     body += "<p>" + std::string(600, 'z') + "</p>\n</body></html>\n";
     return body;
+}
+
+long PeakRssKb() {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line)) {
+        if (line.rfind("VmHWM:", 0) == 0) {
+            return std::atol(line.c_str() + 6);
+        }
+    }
+    return 0;
 }
 
 }  // namespace zavel::bench

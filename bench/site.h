@@ -11,4 +11,7 @@ inline constexpr int kLinksPerPage = 15;
 // The body of page `index` of a site of `pages` pages ("/p<index>.html").
 std::string SitePage(int index, int pages);
 
+// The process's peak resident memory in KiB, 0 when unknown.
+long PeakRssKb();
+
 }  // namespace zavel::bench

@@ -30,17 +30,6 @@ namespace {
 
 using namespace std::chrono_literals;
 
-long PeakRssKb() {
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line)) {
-        if (line.rfind("VmHWM:", 0) == 0) {
-            return std::atol(line.c_str() + 6);
-        }
-    }
-    return 0;
-}
-
 void ServeSite(httplib::Server& server, int pages) {
     server.new_task_queue = [] { return new httplib::ThreadPool(4); };
     server.set_tcp_nodelay(true);
@@ -230,7 +219,7 @@ int main(int argc, char** argv) {
         std::printf("longest single event handled: %lld ms (%s)\n",
                     static_cast<long long>(app.longest),
                     QMetaEnum::fromType<QEvent::Type>().valueToKey(app.longestType));
-        std::printf("peak RSS: %.1f MB\n", static_cast<double>(PeakRssKb()) / 1024.0);
+        std::printf("peak RSS: %.1f MB\n", static_cast<double>(zavel::bench::PeakRssKb()) / 1024.0);
         frame.close();
     }
     server.stop();
