@@ -37,6 +37,8 @@ int CreateSibling(const std::string& path, std::string& siblingPath) {
     return -1;
 }
 
+}  // namespace
+
 bool WriteAll(int fd, std::string_view bytes) {
     while (!bytes.empty()) {
         const ssize_t written = write(fd, bytes.data(), bytes.size());
@@ -50,8 +52,6 @@ bool WriteAll(int fd, std::string_view bytes) {
     }
     return true;
 }
-
-}  // namespace
 
 // Follows symbolic links at `path` so that the rename replaces the file, not the link.
 std::string ReplacedPath(const std::string& path) {

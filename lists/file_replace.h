@@ -14,6 +14,9 @@ namespace zavel {
 // (0666 less the umask).
 bool ReplaceFileContents(const std::string& path, std::string_view bytes);
 
+// Writes all of `bytes` to the open descriptor, going on after interrupted writes.
+bool WriteAll(int fd, std::string_view bytes);
+
 // The file that replacing `path` must replace: the target of a symbolic link at `path`, or
 // `path` itself.
 std::string ReplacedPath(const std::string& path);
