@@ -1,6 +1,7 @@
 #include "install/installer_screen.h"
 
 #include "ui/backdrop.h"
+#include "ui/branding.h"
 #include "ui/resources.h"
 
 namespace zavel {
@@ -43,7 +44,7 @@ QRgb InstallerGradientColour(int x) {
 }
 
 QString InstallerCreditLine() {
-    return QStringLiteral("(c) 2026 The ZAVEL Project");
+    return ProductCopyright();
 }
 
 void DrawInstallerScreen(MemoryDC& dc) {

@@ -29,6 +29,15 @@ std::string LowerCase(std::string text) {
     return text;
 }
 
+bool Start(const std::vector<std::string>& argv) {
+    ProgramStarter start;
+    {
+        std::lock_guard lock(starterMutex);
+        start = starter;
+    }
+    return start ? start(argv) : StartDetached(argv);
+}
+
 }  // namespace
 
 std::optional<DesktopEntry> FindExecutable(const std::string& document) {
@@ -44,12 +53,37 @@ bool ShellExecuteOpen(const DesktopEntry& program, const std::string& parameters
     if (argv.empty()) {
         return false;
     }
-    ProgramStarter start;
-    {
-        std::lock_guard lock(starterMutex);
-        start = starter;
+    return Start(argv);
+}
+
+bool ShellExecuteProgram(const std::string& program, const std::string& parameters) {
+    if (program.empty()) {
+        return false;
     }
-    return start ? start(argv) : StartDetached(argv);
+    std::vector<std::string> argv{program};
+    std::string word;
+    for (const char c : parameters) {
+        if (c == ' ' || c == '\t') {
+            if (!word.empty()) {
+                argv.push_back(std::move(word));
+                word.clear();
+            }
+        } else {
+            word += c;
+        }
+    }
+    if (!word.empty()) {
+        argv.push_back(std::move(word));
+    }
+    return Start(argv);
+}
+
+bool OpenInWebBrowser(const std::string& address) {
+    std::optional<DesktopEntry> program = FindExecutable("index.htm");
+    if (!program) {
+        program = FindExecutable("index.html");
+    }
+    return program && ShellExecuteOpen(*program, "http://" + address);
 }
 
 ProgramStarter SetProgramStarter(ProgramStarter replacement) {

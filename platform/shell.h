@@ -22,6 +22,17 @@ std::optional<DesktopEntry> FindExecutable(const std::string& document);
 // outlives the program and is never waited for). False when it could not be started.
 bool ShellExecuteOpen(const DesktopEntry& program, const std::string& parameters);
 
+// Runs "open" on a program with a parameters text, as a registered command line gives them:
+// the parameters are cut into arguments at blanks and tabs (the text holds no quotes any more).
+// Goes through the same starter as ShellExecuteOpen. False when `program` is empty or could
+// not be started.
+bool ShellExecuteProgram(const std::string& program, const std::string& parameters);
+
+// Opens "http://" + `address` in the program the desktop associates with HTML documents
+// ("index.htm", failing that "index.html"). False when there is none or it could not be
+// started.
+bool OpenInWebBrowser(const std::string& address);
+
 // Starts argv[0] (searched in $PATH when it holds no "/") with the rest of argv as its
 // arguments, in a session of its own, standard input from /dev/null, and does not wait for it.
 // False when the program cannot be found or executed.

@@ -4,6 +4,7 @@
 #include <QImage>
 #include <QScreen>
 
+#include "ui/branding.h"
 #include "ui/resources.h"
 
 namespace zavel {
@@ -97,14 +98,6 @@ QString StartScreenSubtitle() {
     return QStringLiteral("The web-site explorer and copier");
 }
 
-QString StartScreenMailAddress() {
-    return QStringLiteral("info@zavel.example");
-}
-
-QString StartScreenWebAddress() {
-    return QStringLiteral("zavel.example");
-}
-
 void DrawStartScreen(MemoryDC& dc, QRect& mailLinkRect, QRect& webLinkRect) {
     CopyStartPicture(dc);
 
@@ -114,16 +107,20 @@ void DrawStartScreen(MemoryDC& dc, QRect& mailLinkRect, QRect& webLinkRect) {
     const TitleText texts[] = {
         {QStringLiteral("ZAVEL"), kTitle, {200, 200}, kRed, {202, 202}},
         {StartScreenSubtitle(), kSmall, {200, 255}, kRed, {201, 256}},
-        {QStringLiteral("(c) 2026 The ZAVEL Project"), kLine, {200, 275}, kBlue, {201, 276}},
-        {QStringLiteral("All rights reserved. Version 1.0"), kLine, {200, 295}, kBlue, {201, 296}},
+        {ProductCopyright(), kLine, {200, 275}, kBlue, {201, 276}},
+        {QStringLiteral("All rights reserved. Version ") + ProductVersion(),
+         kLine,
+         {200, 295},
+         kBlue,
+         {201, 296}},
         {QStringLiteral("For additional information, please contact:"),
          kLine,
          {50, 380},
          kNavy,
          {51, 381}},
-        {StartScreenMailAddress(), kLink, {610, 380}, kBlue, {611, 381}},
+        {MakerMailAddress(), kLink, {610, 380}, kBlue, {611, 381}},
         {QStringLiteral("Or visit"), kLine, {50, 400}, kNavy, {51, 401}},
-        {StartScreenWebAddress(), kLink, {155, 400}, kBlue, {156, 401}},
+        {ProductWebAddress(), kLink, {155, 400}, kBlue, {156, 401}},
         {QStringLiteral(". Check for newer versions of ZAVEL to download."),
          kLine,
          {330, 400},

@@ -58,9 +58,7 @@ void DrawLabel(MemoryDC& dc, const QString& text, int x, int y);
 // title block in the transparent mode, which stays set. Sets the two link areas.
 void DrawStartScreen(MemoryDC& dc, QRect& mailLinkRect, QRect& webLinkRect);
 
-// The branding of the title block.
+// The subtitle of the title block; the rest of its branding is in ui/branding.h.
 QString StartScreenSubtitle();
-QString StartScreenMailAddress();
-QString StartScreenWebAddress();
 
 }  // namespace zavel

@@ -227,11 +227,4 @@ void MainFrame::RunCommand(int id) {
     UpdateCommandStates();
 }
 
-// The help viewer and the About panel are windows of their own; each connects to its command
-// here.
-
-void MainFrame::OnHelp() {}
-
-void MainFrame::OnAbout() {}
-
 }  // namespace zavel

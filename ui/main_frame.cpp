@@ -1,10 +1,12 @@
 #include "ui/main_frame.h"
 
 #include <QCloseEvent>
+#include <QMouseEvent>
 #include <QPainter>
 
 #include "install/installer_window.h"
 #include "lists/install_location.h"
+#include "platform/help_file.h"
 #include "platform/system_directories.h"
 #include "ui/backdrop.h"
 #include "ui/resources.h"
@@ -25,12 +27,26 @@ class ClientArea : public QWidget {
         colours.setColor(QPalette::Window, background);
         setPalette(colours);
         setAutoFillBackground(true);
+        // Every movement counts, not only those with a button held.
+        setMouseTracking(true);
     }
 
   protected:
     void paintEvent(QPaintEvent* /*event*/) override {
         QPainter painter(this);
         frame_->OnPaint(painter);
+    }
+
+    void mouseMoveEvent(QMouseEvent* event) override {
+        QWidget::mouseMoveEvent(event);
+        frame_->OnMouseMove(event->position().toPoint());
+    }
+
+    void mousePressEvent(QMouseEvent* event) override {
+        QWidget::mousePressEvent(event);
+        if (event->button() == Qt::LeftButton) {
+            frame_->OnLButtonDown(event->position().toPoint());
+        }
     }
 
   private:
@@ -41,6 +57,7 @@ class ClientArea : public QWidget {
 
 MainFrame::MainFrame() {
     windowsDir = platform::WindowsDirectory();
+    helpFile = platform::HelpFilePath(platform::ProgramFile());
     startDir = platform::CurrentDirectory();
 
     // The mode is decided here, once; nothing switches it later.

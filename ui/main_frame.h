@@ -27,6 +27,7 @@
 
 namespace zavel {
 
+class HelpViewer;
 class InstallerWindow;
 class MainApp;
 
@@ -88,8 +89,18 @@ class MainFrame : public QMainWindow, public ToolWindowOwner {
     void OnSaveAs();
     void OnBrowse();
     void OnWordListCommand(int id);
-    void OnHelp();
+
+    // --- About, help and the start screen's contact lines (about_help_commands.cpp) ---
+    // Shows the About panel modally; returns when it is closed.
     void OnAbout();
+    // Opens the help file at its first topic in the one help viewer.
+    void OnHelp();
+    // The pointer moved to `point` of the client area: over a contact line of the start
+    // screen it becomes the link cursor, elsewhere the arrow.
+    void OnMouseMove(QPoint point);
+    // The left button went down at `point` of the client area: the e-mail line starts the
+    // mail program, the web line the browser.
+    void OnLButtonDown(QPoint point);
 
     // --- What the word-list editors and the directory chooser need (tool_window_commands.cpp)
     QWidget* OwnerWindow() override { return this; }
@@ -120,8 +131,12 @@ class MainFrame : public QMainWindow, public ToolWindowOwner {
     int toolWindowOpen = 0;
     int toolWindowOffset = 0;
     int installMode = 0;
+    // The start screen's contact lines: left and top edges inside, right and bottom outside.
     QRect mailLinkRect;
     QRect webLinkRect;
+    // The help file: the program file's path with the extension ".hlp".
+    std::string helpFile;
+    HelpViewer* helpViewer = nullptr;  // made by the first Help command, then reused
     // The link table, the stop request and the worker thread.
     std::unique_ptr<CrawlEngine> engine;
     MainMenu menu;

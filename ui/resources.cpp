@@ -7,6 +7,8 @@
 
 #include <mutex>
 
+#include "ui/branding.h"
+
 // Outside any namespace, as the resource system wants it.
 static void InitProgramResources() {
     Q_INIT_RESOURCE(zavel);
@@ -61,6 +63,9 @@ QCursor LinkCursor() {
 }
 
 QString LoadString(int id) {
+    if (std::optional<QString> branded = BrandingString(id)) {
+        return *branded;
+    }
     EnsureResources();
     QFile file(QStringLiteral(":/string/%1").arg(id));
     if (!file.open(QIODevice::ReadOnly)) {

@@ -19,8 +19,9 @@ QPixmap LoadMaskedBitmap(int id, QRgb maskColour);
 QIcon ProgramIcon();   // 317
 QCursor LinkCursor();  // 215: the pointing hand, hot spot at its finger tip
 
-// The string with the given id from the string table (resources/strings/NNN-name.txt), byte for
-// byte as UTF-8; empty when there is none.
+// The string with the given id from the string table: the branding's entries (ui/branding.h)
+// and the files resources/strings/NNN-name.txt, byte for byte as UTF-8; empty when there is
+// none.
 QString LoadString(int id);
 
 inline constexpr int kIdleBannerString = 11;  // the status pane's text while the table is empty

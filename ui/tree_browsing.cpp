@@ -40,6 +40,8 @@ void MainFrame::AddRoot() {
         // Once per run, even when the address turns out to be empty.
         startScreenCleared = 1;
         ClearStartArea();
+        // The contact lines are gone: no link cursor stays behind where one was.
+        clientArea->setCursor(Qt::ArrowCursor);
     }
 
     CrawlSettings settings;
@@ -98,15 +100,8 @@ void MainFrame::OpenInBrowser() {
     if (record == nullptr) {
         return;
     }
-    const std::string address = record->DisplayText();
-    std::optional<platform::DesktopEntry> program = platform::FindExecutable("index.htm");
-    if (!program) {
-        program = platform::FindExecutable("index.html");
-    }
     // Without a browser, or when it cannot be started, nothing happens and nothing is said.
-    if (program) {
-        platform::ShellExecuteOpen(*program, "http://" + address);
-    }
+    platform::OpenInWebBrowser(record->DisplayText());
 }
 
 LinkRecord* MainFrame::SelectedRecord(QTreeWidgetItem** item) const {

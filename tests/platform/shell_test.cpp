@@ -1,8 +1,11 @@
 // Finding the desktop's default handler for a type through the freedesktop associations, its
-// Exec line made into an argument vector, and starting a program detached.
+// Exec line made into an argument vector, starting a program detached, and the two programs the
+// start screen's contact lines start: the mail handler and the browser.
 #include "platform/shell.h"
 
 #include <gtest/gtest.h>
+
+#include "platform/mail_command.h"
 
 #include <chrono>
 #include <filesystem>
@@ -202,6 +205,78 @@ TEST(ShellExecuteOpen, GoesThroughTheReplaceableStarter) {
     platform::SetProgramStarter(previous);
     ASSERT_EQ(started.size(), 1u);
     EXPECT_EQ(started[0], (std::vector<std::string>{"web", "--new-window", "http://example.com/"}));
+}
+
+// Records what would be started, for as long as it lives.
+class RecordedStarts {
+  public:
+    explicit RecordedStarts(bool result = true) {
+        previous_ =
+            platform::SetProgramStarter([this, result](const std::vector<std::string>& argv) {
+                argvs.push_back(argv);
+                return result;
+            });
+    }
+    ~RecordedStarts() { platform::SetProgramStarter(previous_); }
+    RecordedStarts(const RecordedStarts&) = delete;
+    RecordedStarts& operator=(const RecordedStarts&) = delete;
+
+    std::vector<std::vector<std::string>> argvs;
+
+  private:
+    platform::ProgramStarter previous_;
+};
+
+TEST_F(Associations, TheMailHandlersExecLineIsSplitAndStarted) {
+    RecordedStarts starts;
+    // No handler: nothing is started.
+    EXPECT_FALSE(platform::MailHandlerCommand());
+    EXPECT_FALSE(platform::StartMailProgram("info@zavel.example"));
+    EXPECT_TRUE(starts.argvs.empty());
+
+    Entry(systemApps, "mailer.desktop", "\"/opt/Mail Box/mailer\" /mailurl:%u");
+    WriteFileBytes(configHome + "/mimeapps.list",
+                   "[Default Applications]\nx-scheme-handler/mailto=mailer.desktop\n");
+    EXPECT_EQ(platform::MailHandlerCommand(), "\"/opt/Mail Box/mailer\" /mailurl:%u");
+    EXPECT_TRUE(platform::StartMailProgram("info@zavel.example"));
+    // A command with blanks in its arguments gives one argument per word.
+    Entry(systemApps, "mailer.desktop", "mailer -compose %U");
+    EXPECT_TRUE(platform::StartMailProgram("info@zavel.example"));
+    const std::vector<std::vector<std::string>> expected{
+        {"/opt/Mail Box/mailer", "/mailurl:mailto:info@zavel.example"},
+        {"mailer", "-compose", "mailto:info@zavel.example"}};
+    EXPECT_EQ(starts.argvs, expected);
+}
+
+TEST_F(Associations, AMailCommandTooLongForItsBufferStartsNothing) {
+    RecordedStarts starts;
+    WriteFileBytes(configHome + "/mimeapps.list",
+                   "[Default Applications]\nx-scheme-handler/mailto=mailer.desktop\n");
+    const std::string fits = "mailer " + std::string(platform::kMailCommandMax - 10, 'a') + " %u";
+    ASSERT_EQ(fits.size(), platform::kMailCommandMax);
+    Entry(systemApps, "mailer.desktop", fits);
+    EXPECT_EQ(platform::MailHandlerCommand(), fits);
+    Entry(systemApps, "mailer.desktop", fits + "x");
+    EXPECT_FALSE(platform::MailHandlerCommand());
+    EXPECT_FALSE(platform::StartMailProgram("info@zavel.example"));
+    EXPECT_TRUE(starts.argvs.empty());
+}
+
+TEST_F(Associations, TheBrowserGetsTheAddressWithItsScheme) {
+    {
+        RecordedStarts starts;
+        EXPECT_FALSE(platform::OpenInWebBrowser("zavel.example"));
+        EXPECT_TRUE(starts.argvs.empty());
+    }
+    Entry(systemApps, "web.desktop", "web --new-window %u");
+    WriteFileBytes(systemApps + "/mimeapps.list",
+                   "[Default Applications]\ntext/html=web.desktop\n");
+    RecordedStarts refused(false);
+    // A browser that does not start is a plain false: the caller says nothing.
+    EXPECT_FALSE(platform::OpenInWebBrowser("zavel.example"));
+    const std::vector<std::vector<std::string>> expected{
+        {"web", "--new-window", "http://zavel.example"}};
+    EXPECT_EQ(refused.argvs, expected);
 }
 
 }  // namespace
