@@ -9,6 +9,7 @@ namespace zavel {
 namespace {
 
 constexpr QSize kViewerSize{720, 640};
+constexpr int kPageMargin = 12;
 
 QString ReportPage(const QString& helpFile, const QString& reason) {
     return QStringLiteral(
@@ -25,6 +26,7 @@ HelpViewer::HelpViewer(QWidget* owner) : QTextBrowser(owner) {
     setObjectName(QStringLiteral("helpViewer"));
     setWindowTitle(QStringLiteral("ZAVEL Help"));
     resize(kViewerSize);
+    document()->setDocumentMargin(kPageMargin);
     setOpenLinks(false);
     connect(this, &QTextBrowser::anchorClicked, this, &HelpViewer::FollowLink);
 }

@@ -195,7 +195,11 @@ TEST_F(HelpTest, F1FromAnyControlOpensTheOneViewerAtTopic100) {
     EXPECT_EQ(viewer->source(), topic);
     EXPECT_TRUE(viewer->report().isEmpty());
     EXPECT_EQ(viewer->windowTitle(), QStringLiteral("How to use ZAVEL"));
-    EXPECT_TRUE(viewer->toPlainText().contains(QStringLiteral("Copy mode")));
+    EXPECT_TRUE(viewer->toPlainText().contains(QStringLiteral("Get and copy")));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(viewer));
+    ASSERT_TRUE(QDir().mkpath(QStringLiteral(ZAVEL_SCREENSHOT_DIR)));
+    ASSERT_TRUE(
+        viewer->grab().toImage().save(QStringLiteral(ZAVEL_SCREENSHOT_DIR "/help-viewer.png")));
 
     // Followed elsewhere and closed, F1 from another control brings the same window back
     // at the topic.
