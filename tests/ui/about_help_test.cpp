@@ -154,7 +154,8 @@ TEST_F(AboutPanelTest, TheCommandShowsThePanelModallyUntilOkCloses) {
         QTest::keyClick(panel, Qt::Key_Return);
     });
     poll.start();
-    QTimer::singleShot(5000, [] {
+    // Tied to the poll timer, so that it cannot outlive this test.
+    QTimer::singleShot(5000, &poll, [] {
         if (QWidget* stuck = QApplication::activeModalWidget()) {
             stuck->close();  // the test fails below rather than hanging
         }
