@@ -57,12 +57,18 @@ int ReadSettingsInteger(std::string_view line) {
 }
 
 SettingsFile ReadSettingsFile(const std::string& path, const SettingsValues& builtIn) {
-    SettingsFile settings{builtIn, std::nullopt};
     // Update access on purpose: a write-protected settings file counts as missing.
     std::FILE* file = std::fopen(path.c_str(), "r+");
     if (file == nullptr) {
-        return settings;
+        return SettingsFile{builtIn, std::nullopt};
     }
+    SettingsFile settings = ReadSettingsFrom(file, builtIn);
+    std::fclose(file);
+    return settings;
+}
+
+SettingsFile ReadSettingsFrom(std::FILE* file, const SettingsValues& builtIn) {
+    SettingsFile settings{builtIn, std::nullopt};
     SettingsValues& v = settings.values;
     int* const integers[] = {&v.mode,        &v.otherServerLevel, &v.maxLevel, nullptr,
                              nullptr,        &v.copyDirectory,    &v.rewrite,  &v.sort,
@@ -83,7 +89,6 @@ SettingsFile ReadSettingsFile(const std::string& path, const SettingsValues& bui
             *integers[line] = ReadSettingsInteger(buffer);
         }
     }
-    std::fclose(file);
     return settings;
 }
 

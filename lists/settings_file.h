@@ -9,6 +9,7 @@
 //   5 file types ("*.*;")               10 address
 #pragma once
 
+#include <cstdio>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -46,6 +47,9 @@ SettingsValues BuiltInSettings(std::string destination);
 // value, each missing line keeps it. The file is opened for update, so a write-protected file
 // counts as missing; a missing or unreadable file gives the built-in values and no address.
 SettingsFile ReadSettingsFile(const std::string& path, const SettingsValues& builtIn);
+
+// The same reading from an open file, from where it stands.
+SettingsFile ReadSettingsFrom(std::FILE* file, const SettingsValues& builtIn);
 
 // The integer of a numeric line: leading blanks skipped, an optional sign, then decimal digits
 // up to the first other character. A line that does not start with a number gives 0; a number

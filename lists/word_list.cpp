@@ -59,6 +59,12 @@ std::optional<std::vector<std::string>> ReadWordList(const std::string& path) {
     if (file == nullptr) {
         return std::nullopt;
     }
+    std::vector<std::string> entries = ReadWordListEntries(file);
+    std::fclose(file);
+    return entries;
+}
+
+std::vector<std::string> ReadWordListEntries(std::FILE* file) {
     std::vector<std::string> entries;
     char line[kListLineSize];
     // A read error leaves the end-of-file indicator clear; stop on it too rather than spin.
@@ -67,7 +73,6 @@ std::optional<std::vector<std::string>> ReadWordList(const std::string& path) {
             entries.emplace_back(line);
         }
     }
-    std::fclose(file);
     return entries;
 }
 

@@ -1,6 +1,7 @@
 // The four word lists that steer the page scan, and how their entries match.
 #pragma once
 
+#include <cstdio>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -22,6 +23,10 @@ int DefaultWordListResourceId(WordListKind kind);
 // order. The file is opened for update ("r+"), so a write-protected file counts as missing:
 // nullopt when it cannot be opened.
 std::optional<std::vector<std::string>> ReadWordList(const std::string& path);
+
+// The entries of an open list file from where it stands to its end (or a read error), in
+// order, empty ones skipped.
+std::vector<std::string> ReadWordListEntries(std::FILE* file);
 
 // The entry converted to lower case (A-Z only; other bytes unchanged).
 std::string LowerCaseEntry(std::string_view entry);

@@ -24,7 +24,9 @@ RegistryFile RegistryFile::Parse(std::string_view text) {
         }
         std::string_view line = text.substr(pos, end - pos);
         pos = end + 1;
-        if (!line.empty() && line.back() == '\r') {
+        // Every CR at the end belongs to the line end: a value read with one left on would be
+        // written back as a line that reads without it.
+        while (!line.empty() && line.back() == '\r') {
             line.remove_suffix(1);
         }
         if (line.size() >= 2 && line.front() == '[' && line.back() == ']') {

@@ -57,5 +57,13 @@ TEST(RegistryFile, KeysAndValuesRoundTripIgnoringCase) {
     EXPECT_EQ(RegistryFile::Parse("junk\n[K]\r\nno value\nV=1\r\n=2\n").Text(), "[K]\nV=1\n");
 }
 
+TEST(RegistryFile, ExtraCarriageReturnsEndTheLineAndReadBackTheSame) {
+    const RegistryFile read = RegistryFile::Parse("[K]\r\r\nV=1\r\r\nW=a\rb\r\r\nX=\r\r");
+    EXPECT_EQ(read.Get("K", "V"), "1");
+    EXPECT_EQ(read.Get("K", "W"), "a\rb");  // a CR inside a value is the value's own
+    EXPECT_EQ(read.Get("K", "X"), "");
+    EXPECT_EQ(RegistryFile::Parse(read.Text()).Text(), read.Text());
+}
+
 }  // namespace
 }  // namespace zavel::setup
