@@ -191,7 +191,7 @@ int main(int argc, char** argv) {
         const bool rootDeclined = zavel::bench::AddRoot(engine, tree, address, &why) == nullptr &&
                                   why == zavel::Admission::kTableFull;
         zavel::LinkArgs child;
-        child.linkText = "p" + std::to_string(options.pages - 1) + ".html";
+        child.linkText = "not-in-the-table.html";
         child.parent = root;
         child.tree = &tree;
         child.parentItem = rootItem;
