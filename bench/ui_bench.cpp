@@ -54,7 +54,9 @@ class TimedApplication : public QApplication {
         const bool handled = QApplication::notify(receiver, event);
         const qint64 spent = timer.elapsed();
         --depth_;
-        if (spent > longest) {
+        if (forgetCurrent) {
+            forgetCurrent = false;
+        } else if (spent > longest) {
             longest = spent;
             longestType = type;
         }
@@ -63,6 +65,8 @@ class TimedApplication : public QApplication {
 
     qint64 longest = 0;
     QEvent::Type longestType = QEvent::None;
+    // Set while an event is handled: that event is left out of `longest`.
+    bool forgetCurrent = false;
 
   private:
     int depth_ = 0;
@@ -171,6 +175,7 @@ int main(int argc, char** argv) {
         QString paneAtEnd;
         QString titleAtEnd;
         qint64 removeStart = 0;
+        double clickMs = -1;
         double removeCommandMs = -1;
         double removeMs = -1;
         qint64 removeStall = 0;
@@ -198,14 +203,21 @@ int main(int argc, char** argv) {
             titleAtEnd = frame.windowTitle();
             QTreeWidgetItem* rootItem = frame.tree->topLevelItem(0);
             // What a click on the root does: the tree selects it, then the window's handler.
+            const qint64 clickStart = clock.nsecsElapsed();
             frame.tree->setCurrentItem(rootItem);
             frame.OnTreeClick();
-            longestStall = 0;
-            app.longest = 0;
-            removeStart = clock.nsecsElapsed();
-            frame.RunCommand(zavel::kCommandRemove);
-            removeCommandMs = static_cast<double>(clock.nsecsElapsed() - removeStart) / 1e6;
-            removal.start();
+            clickMs = static_cast<double>(clock.nsecsElapsed() - clickStart) / 1e6;
+            // The command in an event of its own, as a button press or a key would run it.
+            QTimer::singleShot(0, &app, [&] {
+                longestStall = 0;
+                removeStart = clock.nsecsElapsed();
+                frame.RunCommand(zavel::kCommandRemove);
+                removeCommandMs = static_cast<double>(clock.nsecsElapsed() - removeStart) / 1e6;
+                // From the next event on, the longest event is the tree's share of the work.
+                app.longest = 0;
+                app.forgetCurrent = true;
+                removal.start();
+            });
         };
 
         QTimer watch;
@@ -297,9 +309,10 @@ int main(int argc, char** argv) {
         std::printf("status pane at the end: %s\n", Shown(paneAtEnd).c_str());
         std::printf("title at the end: \"%s\"\n", titleAtEnd.toStdString().c_str());
         std::printf(
-            "Remove of the root: %.1f ms in the command, %.1f ms until the tree was "
-            "empty; longest stall meanwhile %lld ms, longest event %lld ms (%s)\n",
-            removeCommandMs, removeMs, static_cast<long long>(removeStall),
+            "Remove of the root: click %.1f ms; %.1f ms in the command, %.1f ms until the tree "
+            "was empty; longest stall meanwhile %lld ms, longest event after the command %lld "
+            "ms (%s)\n",
+            clickMs, removeCommandMs, removeMs, static_cast<long long>(removeStall),
             static_cast<long long>(app.longest),
             QMetaEnum::fromType<QEvent::Type>().valueToKey(app.longestType));
         std::printf("status pane after Remove: %s\n", Shown(frame.statusPane->text()).c_str());
