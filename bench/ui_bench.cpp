@@ -172,6 +172,9 @@ int main(int argc, char** argv) {
         int crawlStallsOver100 = 0;
         qint64 crawlLongestEvent = 0;
         QEvent::Type crawlLongestType = QEvent::None;
+        int itemsAtEnd = 0;
+        int expandedAtEnd = 0;
+        bool addDeclined = false;
         QString paneAtEnd;
         QString titleAtEnd;
         qint64 removeStart = 0;
@@ -201,6 +204,18 @@ int main(int argc, char** argv) {
             crawlLongestType = app.longestType;
             paneAtEnd = frame.statusPane->text();
             titleAtEnd = frame.windowTitle();
+            const zavel::LinkTable& table = frame.engine->table();
+            itemsAtEnd = frame.treePresenter->ItemCount();
+            for (int i = 0; i < table.Count(); ++i) {
+                expandedAtEnd += table.RecordAt(i)->expanded.load();
+            }
+            // One more Add on the full table: declined without a word.
+            frame.addressEdit->setText(QStringLiteral("127.0.0.1:%1/p1.html").arg(port));
+            frame.RunCommand(zavel::kCommandAdd);
+            frame.treePresenter->ApplyAll();
+            addDeclined = table.Count() == zavel::kTableCapacity &&
+                          frame.tree->topLevelItemCount() == 1 &&
+                          frame.treePresenter->ItemCount() == zavel::kTableCapacity;
             QTreeWidgetItem* rootItem = frame.tree->topLevelItem(0);
             // What a click on the root does: the tree selects it, then the window's handler.
             const qint64 clickStart = clock.nsecsElapsed();
@@ -322,6 +337,13 @@ int main(int argc, char** argv) {
                     zavel::bench::LoadAverage().c_str());
 
         const QString host = QStringLiteral("127.0.0.1:%1").arg(port);
+        ok &= zavel::bench::Check(itemsAtEnd == zavel::kTableCapacity,
+                                  std::to_string(itemsAtEnd) + " items in the tree");
+        if (settle) {
+            ok &= zavel::bench::Check(expandedAtEnd == zavel::kTableCapacity,
+                                      std::to_string(expandedAtEnd) + " records expanded");
+        }
+        ok &= zavel::bench::Check(addDeclined, "an Add on the full table adds nothing");
         ok &= zavel::bench::Check(boxes.texts().empty(),
                                   std::to_string(boxes.texts().size()) + " message boxes");
         ok &= zavel::bench::Check(titleAtEnd == QStringLiteral("ZAVEL [") + host + ']',
