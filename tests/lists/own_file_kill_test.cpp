@@ -28,11 +28,12 @@ namespace zavel {
 namespace {
 
 constexpr int kKillsPerFile = 150;
-// Kills land up to this long after the writer said it was ready: many writes' worth, so the
-// moments spread over every step of a write.
-constexpr int kLatestKillMicroseconds = 15000;
+// Kills land up to this long after the writer said it was ready: a few writes' worth where each
+// write waits for a slow disk twice (the file, then the folder), hundreds where the disk is
+// fast, so the moments spread over every step of a write and both versions are seen.
+constexpr int kLatestKillMicroseconds = 25000;
 // A safety net for a very slow machine, far above what the kills need.
-constexpr auto kGiveUpAfter = std::chrono::seconds(60);
+constexpr auto kGiveUpAfter = std::chrono::seconds(20);
 
 unsigned Seed() {
     const char* given = std::getenv("ZAVEL_KILL_SEED");
