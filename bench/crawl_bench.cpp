@@ -13,7 +13,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <iostream>
 #include <map>
 #include <mutex>
@@ -21,9 +20,9 @@
 #include <thread>
 #include <vector>
 
+#include "bench/measure.h"
 #include "bench/site.h"
 #include "engine/crawl_engine.h"
-#include "lists/word_list.h"
 
 namespace {
 
@@ -55,22 +54,9 @@ class CountingTree : public zavel::LinkTreeView {
     std::map<zavel::TreeItemId, Clock::time_point> fetchedAt_;
 };
 
+// The site, and a page that stalls while `stalling` holds (at most ten seconds).
 void ServeSite(httplib::Server& server, int pages, std::atomic<bool>& stalling) {
-    server.new_task_queue = [] { return new httplib::ThreadPool(4); };
-    server.set_tcp_nodelay(true);
-    server.set_keep_alive_max_count(1000000);
-    server.Get(R"(/p(\d+)\.html)",
-               [pages](const httplib::Request& request, httplib::Response& response) {
-                   int index = std::atoi(std::string(request.matches[1]).c_str());
-                   if (index >= pages) {
-                       response.status = 404;
-                       return;
-                   }
-                   response.set_content(zavel::bench::SitePage(index, pages), "text/html");
-               });
-    server.Get("/", [pages](const httplib::Request&, httplib::Response& response) {
-        response.set_content(zavel::bench::SitePage(0, pages), "text/html");
-    });
+    zavel::bench::ServeSite(server, pages);
     server.Get("/stall.html", [&stalling](const httplib::Request&, httplib::Response& response) {
         auto until = Clock::now() + 10s;
         while (stalling.load() && Clock::now() < until) {
@@ -96,23 +82,8 @@ std::string PrepareProgramDir() {
         (std::filesystem::temp_directory_path() / ("zavel-bench-" + std::to_string(getpid()) + "/"))
             .string();
     std::filesystem::create_directories(dir);
-    for (auto kind : {zavel::WordListKind::kKeywords, zavel::WordListKind::kExtensions,
-                      zavel::WordListKind::kReservedWords, zavel::WordListKind::kErrors}) {
-        std::ofstream(dir + zavel::WordListFileName(kind), std::ios::binary)
-            << zavel::DefaultWordList(kind);
-    }
+    zavel::bench::WriteDefaultWordLists(dir);
     return dir;
-}
-
-zavel::LinkRecord* AddRoot(zavel::CrawlEngine& engine, zavel::LinkTreeView& tree,
-                           const std::string& address) {
-    zavel::LinkArgs args;
-    args.linkText = address;
-    args.tempPath = engine.programDir() + "data";
-    args.tree = &tree;
-    args.settings.maxLevel = 100;
-    args.label = engine.table().NextRootLabel();
-    return engine.table().Construct(std::move(args));
 }
 
 int Serve(int pages) {
@@ -173,7 +144,7 @@ int main(int argc, char** argv) {
     double endLatencyMs = 0;
     {
         zavel::CrawlEngine engine(programDir);
-        AddRoot(engine, tree, "http://" + host + "/p0.html");
+        zavel::bench::AddRoot(engine, tree, "http://" + host + "/p0.html");
         auto start = Clock::now();
         engine.StartWorker();
         while (!engine.table().CrawlSettled()) {
@@ -198,7 +169,7 @@ int main(int argc, char** argv) {
         idleCpu = (ProcessCpuSeconds() - cpuBefore) / 2.0;
 
         // Ending the worker in the middle of a transfer that never moves.
-        AddRoot(engine, tree, "http://" + host + "/stall.html");
+        zavel::bench::AddRoot(engine, tree, "http://" + host + "/stall.html");
         std::this_thread::sleep_for(300ms);
         auto endStart = Clock::now();
         engine.EndWorker();

@@ -1,16 +1,20 @@
 #include "bench/site.h"
 
+#include <httplib.h>
+
 #include <cstdlib>
 #include <fstream>
 
+#include "lists/word_list.h"
+
 namespace zavel::bench {
 
-std::string SitePage(int index, int pages) {
+std::string SitePage(int index, int pages, int linksPerPage) {
     std::string body = "<html><head><title>Page " + std::to_string(index) +
                        "</title></head><body>\n<h1>Page " + std::to_string(index) + "</h1>\n";
     int written = 0;
-    for (int k = 1; k <= kLinksPerPage && written < kLinksPerPage; ++k) {
-        long child = static_cast<long>(index) * kLinksPerPage + k;
+    for (int k = 1; k <= linksPerPage && written < linksPerPage; ++k) {
+        long child = static_cast<long>(index) * linksPerPage + k;
         if (child < pages) {
             body += "<p><a HREF=\"p" + std::to_string(child) + ".html\">child " +
                     std::to_string(child) + "</a></p>\n";
@@ -24,6 +28,35 @@ std::string SitePage(int index, int pages) {
     }
     body += "<p>" + std::string(600, 'z') + "</p>\n</body></html>\n";
     return body;
+}
+
+void ServeSite(httplib::Server& server, int pages, int linksPerPage, std::atomic<long>* served) {
+    server.new_task_queue = [] { return new httplib::ThreadPool(4); };
+    server.set_tcp_nodelay(true);
+    server.set_keep_alive_max_count(1000000);
+    auto page = [pages, linksPerPage, served](int index, httplib::Response& response) {
+        if (index >= pages) {
+            response.status = 404;
+            return;
+        }
+        if (served != nullptr) {
+            served->fetch_add(1);
+        }
+        response.set_content(SitePage(index, pages, linksPerPage), "text/html");
+    };
+    server.Get(R"(/p(\d+)\.html)",
+               [page](const httplib::Request& request, httplib::Response& response) {
+                   page(std::atoi(std::string(request.matches[1]).c_str()), response);
+               });
+    server.Get("/",
+               [page](const httplib::Request&, httplib::Response& response) { page(0, response); });
+}
+
+void WriteDefaultWordLists(const std::string& folder) {
+    for (auto kind : {WordListKind::kKeywords, WordListKind::kExtensions,
+                      WordListKind::kReservedWords, WordListKind::kErrors}) {
+        std::ofstream(folder + WordListFileName(kind), std::ios::binary) << DefaultWordList(kind);
+    }
 }
 
 long PeakRssKb() {

@@ -1,15 +1,29 @@
 // A generated site for benchmarks, served on loopback: page i links to its children
-// 15i+1 .. 15i+15 (while they exist) and to a few earlier pages, in HREF and SRC forms.
+// n*i+1 .. n*i+n (while they exist, n links per page) and to a few earlier pages, in HREF and
+// SRC forms.
 #pragma once
 
+#include <atomic>
 #include <string>
+
+namespace httplib {
+class Server;
+}
 
 namespace zavel::bench {
 
 inline constexpr int kLinksPerPage = 15;
 
 // The body of page `index` of a site of `pages` pages ("/p<index>.html").
-std::string SitePage(int index, int pages);
+std::string SitePage(int index, int pages, int linksPerPage = kLinksPerPage);
+
+// Serves the site: "/p<index>.html" below `pages` (404 beyond) and "/" as page 0, on four
+// threads with keep-alive. Every page served is counted in `served` when given.
+void ServeSite(httplib::Server& server, int pages, int linksPerPage = kLinksPerPage,
+               std::atomic<long>* served = nullptr);
+
+// Writes the four default word lists into `folder` (ending with "/").
+void WriteDefaultWordLists(const std::string& folder);
 
 // The process's peak resident memory in KiB, 0 when unknown.
 long PeakRssKb();

@@ -1,10 +1,17 @@
 // UI benchmark: the real main window (offscreen unless a display is chosen) fills its tree from
 // a generated site served on loopback until the table is full (50,000 records), while a
 // heartbeat timer on the user-interface thread measures how long the thread was kept from its
-// events. Reports the time to fill the tree, the longest stall, and the peak memory.
+// events. Then Remove of the root, as the user does it: the item selected, the command run,
+// until the tree is empty. Reports the time to fill the tree, pages per second over the crawl,
+// the longest stall, the status pane and title at the end, the message boxes the run would have
+// shown, the time Remove took, and the peak memory.
 //
-//   zavel_ui_bench [pages] [--settle]   a site of `pages` pages (default 60000); with --settle
-//                                       the run goes on until every record is expanded
+//   zavel_ui_bench [pages] [--settle] [--links N]
+//     pages     the site's pages (default 60000)
+//     --settle  the crawl goes on until every record is expanded (the soak); without it, Remove
+//               comes as soon as the tree is full, in the middle of the crawl
+//     --links   new links per page (default 15)
+// Exits with 1 when a check fails.
 #include <httplib.h>
 #include <unistd.h>
 
@@ -22,28 +29,13 @@
 #include <string>
 #include <thread>
 
+#include "bench/measure.h"
 #include "bench/site.h"
-#include "lists/word_list.h"
 #include "ui/main_frame.h"
 
 namespace {
 
 using namespace std::chrono_literals;
-
-void ServeSite(httplib::Server& server, int pages) {
-    server.new_task_queue = [] { return new httplib::ThreadPool(4); };
-    server.set_tcp_nodelay(true);
-    server.set_keep_alive_max_count(1000000);
-    server.Get(R"(/p(\d+)\.html)",
-               [pages](const httplib::Request& request, httplib::Response& response) {
-                   const int index = std::atoi(std::string(request.matches[1]).c_str());
-                   if (index >= pages) {
-                       response.status = 404;
-                       return;
-                   }
-                   response.set_content(zavel::bench::SitePage(index, pages), "text/html");
-               });
-}
 
 // Times every event the user-interface thread handles, to tell the program's own long handlers
 // from stalls the scheduler causes on a busy machine.
@@ -62,7 +54,9 @@ class TimedApplication : public QApplication {
         const bool handled = QApplication::notify(receiver, event);
         const qint64 spent = timer.elapsed();
         --depth_;
-        if (spent > longest) {
+        if (forgetCurrent) {
+            forgetCurrent = false;
+        } else if (spent > longest) {
             longest = spent;
             longestType = type;
         }
@@ -71,6 +65,8 @@ class TimedApplication : public QApplication {
 
     qint64 longest = 0;
     QEvent::Type longestType = QEvent::None;
+    // Set while an event is handled: that event is left out of `longest`.
+    bool forgetCurrent = false;
 
   private:
     int depth_ = 0;
@@ -86,24 +82,34 @@ std::string PrepareHome() {
     std::filesystem::create_directories(program);
     std::ofstream(root + "/data/zavel/dir.lst") << program << "\n";
     std::ofstream(program + "dir.lst") << program << "\n";
-    for (auto kind : {zavel::WordListKind::kKeywords, zavel::WordListKind::kExtensions,
-                      zavel::WordListKind::kReservedWords, zavel::WordListKind::kErrors}) {
-        std::ofstream(program + zavel::WordListFileName(kind), std::ios::binary)
-            << zavel::DefaultWordList(kind);
-    }
+    zavel::bench::WriteDefaultWordLists(program);
     setenv("HOME", root.c_str(), 1);
     setenv("XDG_DATA_HOME", (root + "/data").c_str(), 1);
     return root;
+}
+
+// The pane's text as the report shows it: the idle banner is 1,020 characters, mostly blanks.
+std::string Shown(const QString& text) {
+    const QString trimmed = text.trimmed();
+    std::string shown = trimmed.left(100).toStdString();
+    if (trimmed.size() > 100) {
+        shown += "...";
+    }
+    return "\"" + shown + "\" (" + std::to_string(text.size()) + " characters)";
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
     int pages = 60000;
+    int links = zavel::bench::kLinksPerPage;
     bool settle = false;
     for (int i = 1; i < argc; ++i) {
-        if (std::string(argv[i]) == "--settle") {
+        const std::string argument = argv[i];
+        if (argument == "--settle") {
             settle = true;
+        } else if (argument == "--links" && i + 1 < argc) {
+            links = std::atoi(argv[++i]);
         } else {
             pages = std::atoi(argv[i]);
         }
@@ -111,19 +117,24 @@ int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY")) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     }
+    const std::string loadBefore = zavel::bench::LoadAverage();
     const std::string root = PrepareHome();
 
     httplib::Server server;
-    ServeSite(server, pages);
+    zavel::bench::ServeSite(server, pages, links);
     const int port = server.bind_to_any_port("127.0.0.1");
     std::thread serving([&server] { server.listen_after_bind(); });
     while (!server.is_running()) {
         std::this_thread::sleep_for(1ms);
     }
+    std::printf("ZAVEL soak, main window: site of %d pages, %d new links per page, %s\n", pages,
+                links, settle ? "crawled to the end" : "until the tree is full");
 
     TimedApplication app(argc, argv);
-    int result = 0;
+    bool ok = true;
     {
+        // The boxes the run would have shown; none is expected.
+        zavel::bench::BoxRecorder boxes;
         zavel::MainFrame frame;
         QElapsedTimer clock;
         // The heartbeat: the longest gap between two of its ticks is the longest stall.
@@ -151,22 +162,100 @@ int main(int argc, char** argv) {
         qint64 addedAt = 0;
         qint64 filledAt = -1;
         qint64 settledAt = -1;
+        zavel::bench::CrawlTimeline timeline(5000);
+        auto seconds = [&] { return static_cast<double>(clock.elapsed() - addedAt) / 1000.0; };
+
+        // The end of the run: Remove of the root, timed until the tree is empty.
+        qint64 crawlStall = 0;
+        qint64 crawlStallAt = 0;
+        int crawlStallsOver50 = 0;
+        int crawlStallsOver100 = 0;
+        qint64 crawlLongestEvent = 0;
+        QEvent::Type crawlLongestType = QEvent::None;
+        int itemsAtEnd = 0;
+        int expandedAtEnd = 0;
+        bool addDeclined = false;
+        QString paneAtEnd;
+        QString titleAtEnd;
+        qint64 removeStart = 0;
+        double clickMs = -1;
+        double removeCommandMs = -1;
+        double removeMs = -1;
+        qint64 removeStall = 0;
+        QTimer removal;
+        removal.setTimerType(Qt::PreciseTimer);
+        removal.setInterval(1);
+        QObject::connect(&removal, &QTimer::timeout, [&] {
+            if (frame.treePresenter->Idle() && frame.treePresenter->ItemCount() == 0 &&
+                frame.tree->topLevelItemCount() == 0) {
+                removal.stop();
+                removeMs = static_cast<double>(clock.nsecsElapsed() - removeStart) / 1e6;
+                removeStall = longestStall;
+                // Long enough for the progress display to look at the empty table.
+                QTimer::singleShot(300, &app, [] { QApplication::quit(); });
+            }
+        });
+        auto startRemove = [&] {
+            crawlStall = longestStall;
+            crawlStallAt = stallAt;
+            crawlStallsOver50 = stallsOver50;
+            crawlStallsOver100 = stallsOver100;
+            crawlLongestEvent = app.longest;
+            crawlLongestType = app.longestType;
+            paneAtEnd = frame.statusPane->text();
+            titleAtEnd = frame.windowTitle();
+            const zavel::LinkTable& table = frame.engine->table();
+            itemsAtEnd = frame.treePresenter->ItemCount();
+            for (int i = 0; i < table.Count(); ++i) {
+                expandedAtEnd += table.RecordAt(i)->expanded.load();
+            }
+            // One more Add on the full table: declined without a word.
+            frame.addressEdit->setText(QStringLiteral("127.0.0.1:%1/p1.html").arg(port));
+            frame.RunCommand(zavel::kCommandAdd);
+            frame.treePresenter->ApplyAll();
+            addDeclined = table.Count() == zavel::kTableCapacity &&
+                          frame.tree->topLevelItemCount() == 1 &&
+                          frame.treePresenter->ItemCount() == zavel::kTableCapacity;
+            QTreeWidgetItem* rootItem = frame.tree->topLevelItem(0);
+            // What a click on the root does: the tree selects it, then the window's handler.
+            const qint64 clickStart = clock.nsecsElapsed();
+            frame.tree->setCurrentItem(rootItem);
+            frame.OnTreeClick();
+            clickMs = static_cast<double>(clock.nsecsElapsed() - clickStart) / 1e6;
+            // The command in an event of its own, as a button press or a key would run it.
+            QTimer::singleShot(0, &app, [&] {
+                longestStall = 0;
+                removeStart = clock.nsecsElapsed();
+                frame.RunCommand(zavel::kCommandRemove);
+                removeCommandMs = static_cast<double>(clock.nsecsElapsed() - removeStart) / 1e6;
+                // From the next event on, the longest event is the tree's share of the work.
+                app.longest = 0;
+                app.forgetCurrent = true;
+                removal.start();
+            });
+        };
+
         QTimer watch;
         watch.setInterval(20);
         QObject::connect(&watch, &QTimer::timeout, [&] {
             if (!frame.engine) {
                 return;
             }
+            const zavel::LinkTable& table = frame.engine->table();
+            timeline.Note(seconds(), zavel::bench::RecordsTaken(table), table.Count());
             static qint64 lastReport = 0;
             if (clock.elapsed() - lastReport >= 5000) {
                 lastReport = clock.elapsed();
-                std::printf("%6.1f s: %d records, %d items shown, longest stall so far %lld ms\n",
-                            static_cast<double>(lastReport) / 1000.0, frame.engine->table().Count(),
-                            frame.treePresenter->ItemCount(), static_cast<long long>(longestStall));
+                std::printf(
+                    "%6.1f s: %d records, %d taken, %d items shown, longest stall so far "
+                    "%lld ms\n",
+                    static_cast<double>(lastReport) / 1000.0, table.Count(),
+                    zavel::bench::RecordsTaken(table), frame.treePresenter->ItemCount(),
+                    static_cast<long long>(longestStall));
                 std::fflush(stdout);
             }
             if (filledAt < 0) {
-                if (frame.engine->table().Count() == zavel::kTableCapacity &&
+                if (table.Count() == zavel::kTableCapacity &&
                     frame.treePresenter->ItemCount() == zavel::kTableCapacity &&
                     frame.treePresenter->Idle()) {
                     filledAt = clock.elapsed() - addedAt;
@@ -175,17 +264,23 @@ int main(int argc, char** argv) {
                                 static_cast<double>(filledAt) / 1000.0);
                     std::fflush(stdout);
                     if (!settle) {
-                        QApplication::quit();
+                        timeline.Finish(seconds(), zavel::bench::RecordsTaken(table),
+                                        table.Count());
+                        watch.stop();
+                        startRemove();
                     }
                 }
-            } else if (settle && frame.engine->table().CrawlSettled() &&
-                       frame.treePresenter->Idle()) {
+            } else if (settle && table.CrawlSettled() && frame.treePresenter->Idle()) {
                 settledAt = clock.elapsed() - addedAt;
-                QApplication::quit();
+                timeline.Finish(seconds(), zavel::bench::RecordsTaken(table), table.Count());
+                watch.stop();
+                // The display's last look at the finished crawl, then Remove.
+                frame.OnUpdateStatusPane();
+                startRemove();
             }
         });
-        // Bounded: gives up after ten minutes.
-        QTimer::singleShot(600000, &app, [] { QApplication::quit(); });
+        // Bounded: gives up after thirty minutes.
+        QTimer::singleShot(1800000, &app, [] { QApplication::quit(); });
 
         // The measurement starts once the window is built; the Add itself is measured too.
         QTimer::singleShot(0, &app, [&] {
@@ -202,28 +297,70 @@ int main(int argc, char** argv) {
         });
         QApplication::exec();
 
+        timeline.Print(stdout);
         if (filledAt < 0) {
             std::printf("the tree was not filled in time (%d items)\n",
                         frame.treePresenter ? frame.treePresenter->ItemCount() : 0);
-            result = 1;
+            ok = false;
         }
         if (settledAt >= 0) {
-            std::printf("crawl settled: every record expanded in %.2f s\n",
-                        static_cast<double>(settledAt) / 1000.0);
+            std::printf(
+                "crawl settled: every record expanded in %.2f s, %.2f s after the tree "
+                "was full\n",
+                static_cast<double>(settledAt) / 1000.0,
+                static_cast<double>(settledAt - filledAt) / 1000.0);
         }
         std::printf(
-            "longest UI stall: %lld ms (%.2f s after the Add); stalls over 50 ms: %d, over 100 ms: "
-            "%d\n",
-            static_cast<long long>(longestStall), static_cast<double>(stallAt - addedAt) / 1000.0,
-            stallsOver50, stallsOver100);
-        std::printf("longest single event handled: %lld ms (%s)\n",
-                    static_cast<long long>(app.longest),
-                    QMetaEnum::fromType<QEvent::Type>().valueToKey(app.longestType));
-        std::printf("peak RSS: %.1f MB\n", static_cast<double>(zavel::bench::PeakRssKb()) / 1024.0);
+            "longest UI stall while crawling: %lld ms (%.2f s after the Add); stalls over 50 ms: "
+            "%d, over 100 ms: %d\n",
+            static_cast<long long>(crawlStall),
+            static_cast<double>(crawlStallAt - addedAt) / 1000.0, crawlStallsOver50,
+            crawlStallsOver100);
+        std::printf("longest single event handled while crawling: %lld ms (%s)\n",
+                    static_cast<long long>(crawlLongestEvent),
+                    QMetaEnum::fromType<QEvent::Type>().valueToKey(crawlLongestType));
+        std::printf("pages/s first, last slice: %.0f, %.0f\n", timeline.FirstRate(),
+                    timeline.LastRate());
+        std::printf("status pane at the end: %s\n", Shown(paneAtEnd).c_str());
+        std::printf("title at the end: \"%s\"\n", titleAtEnd.toStdString().c_str());
+        std::printf(
+            "Remove of the root: click %.1f ms; %.1f ms in the command, %.1f ms until the tree "
+            "was empty; longest stall meanwhile %lld ms, longest event after the command %lld "
+            "ms (%s)\n",
+            clickMs, removeCommandMs, removeMs, static_cast<long long>(removeStall),
+            static_cast<long long>(app.longest),
+            QMetaEnum::fromType<QEvent::Type>().valueToKey(app.longestType));
+        std::printf("status pane after Remove: %s\n", Shown(frame.statusPane->text()).c_str());
+        const double peakMb = static_cast<double>(zavel::bench::PeakRssKb()) / 1024.0;
+        std::printf("peak RSS: %.1f MB\n", peakMb);
+        std::printf("load average: before %s, after %s\n", loadBefore.c_str(),
+                    zavel::bench::LoadAverage().c_str());
+
+        const QString host = QStringLiteral("127.0.0.1:%1").arg(port);
+        ok &= zavel::bench::Check(itemsAtEnd == zavel::kTableCapacity,
+                                  std::to_string(itemsAtEnd) + " items in the tree");
+        if (settle) {
+            ok &= zavel::bench::Check(expandedAtEnd == zavel::kTableCapacity,
+                                      std::to_string(expandedAtEnd) + " records expanded");
+        }
+        ok &= zavel::bench::Check(addDeclined, "an Add on the full table adds nothing");
+        ok &= zavel::bench::Check(boxes.texts().empty(),
+                                  std::to_string(boxes.texts().size()) + " message boxes");
+        ok &= zavel::bench::Check(titleAtEnd == QStringLiteral("ZAVEL [") + host + ']',
+                                  "the title names the site's server");
+        ok &= zavel::bench::Check(
+            paneAtEnd.contains(QStringLiteral(" %1/p").arg(host)) &&
+                paneAtEnd.endsWith(QStringLiteral("/%1)").arg(zavel::kTableCapacity)),
+            "the pane shows a page of the site and the full table's count");
+        ok &= zavel::bench::Check(removeMs >= 0 && removeMs < 1000,
+                                  "Remove, tree items deleted included, under 1 s");
+        ok &= zavel::bench::Check(frame.engine && frame.engine->table().Count() == 0,
+                                  "the table is empty after Remove");
+        ok &= zavel::bench::Check(peakMb < 150, "peak RSS under 150 MB");
         frame.close();
     }
     server.stop();
     serving.join();
     std::filesystem::remove_all(root);
-    return result;
+    return ok ? 0 : 1;
 }

@@ -11,7 +11,8 @@ namespace zavel {
 // `path`. On any failure the old file (if any) stays as it was, the new file is removed, and
 // the result is false. A symbolic link at `path` keeps its place: the file it points to is the
 // one replaced. An existing file's permission bits are kept; a new file gets the usual ones
-// (0666 less the umask).
+// (0666 less the umask). The new file is named ".<name>.new-<pid>-<n>"; one that a writer killed
+// part way left behind is removed by the next write of the same file, once its process is gone.
 bool ReplaceFileContents(const std::string& path, std::string_view bytes);
 
 // Writes all of `bytes` to the open descriptor, going on after interrupted writes.

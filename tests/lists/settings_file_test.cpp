@@ -4,11 +4,14 @@
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <climits>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "lists/file_replace.h"
 #include "tests/support/temp_dir.h"
@@ -174,6 +177,46 @@ TEST(FileReplace, DiskFullInTheMiddleOfTheWriteKeepsTheOldContents) {
     EXPECT_FALSE(written);
     EXPECT_EQ(test::ReadFileBytes(dir / "status.lst"), old);
     EXPECT_EQ(Names(dir.path()), (std::vector<std::string>{"status.lst"}));
+}
+
+// The id of a process that has ended and been reaped.
+pid_t EndedProcess() {
+    const pid_t child = fork();
+    if (child == 0) {
+        _exit(0);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    return child;
+}
+
+TEST(FileReplace, TheNextWriteRemovesWhatAKilledWriterLeftAndNothingElse) {
+    test::TempDir dir;
+    const std::string ended = std::to_string(EndedProcess());
+    const std::string running = std::to_string(getppid());
+    const std::string own = std::to_string(getpid());
+    test::WriteFileBytes(dir / "status.lst", "old\n");
+    const std::vector<std::string> kept{
+        ".status.lst.new-" + running + "-0",  // its writer may still rename it
+        ".status.lst.new-" + own + "-900",    // another thread of this process
+        ".link.lst.new-" + ended + "-0",      // another file's: its own next write decides
+        ".status.lst.new-" + ended + "-x",    // not a name the writer makes
+        ".status.lst.new--0",
+        "status.lst.new-" + ended + "-0",
+    };
+    for (const std::string& name : kept) {
+        test::WriteFileBytes(dir / name, "half a wri");
+    }
+    test::WriteFileBytes(dir / (".status.lst.new-" + ended + "-3"), "half a wri");
+    // A leftover does not confuse the reader: it reads the file itself.
+    EXPECT_EQ(ReadSettingsFile(dir / "status.lst", kBuiltIn).values.mode, 0);
+
+    ASSERT_TRUE(ReplaceFileContents(dir / "status.lst", "new\n"));
+    EXPECT_EQ(test::ReadFileBytes(dir / "status.lst"), "new\n");
+    std::vector<std::string> expected = kept;
+    expected.push_back("status.lst");
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(Names(dir.path()), expected);
 }
 
 TEST(FileReplace, KeepsPermissionsAndSymbolicLinks) {
