@@ -2,8 +2,9 @@
 // on loopback, until every record is expanded.
 //
 //   zavel_crawl_bench [pages]            crawl a site of `pages` pages (default 20000)
+//   zavel_crawl_bench --dir ROOT         crawl the HTML files under ROOT from /index.html
 //   zavel_crawl_bench --serve [pages]    only serve the site; prints the port, and stops by
-//                                        itself after 30 minutes or on end of standard input
+//   zavel_crawl_bench --serve --dir ROOT itself after 30 minutes or on end of standard input
 #include <httplib.h>
 #include <sys/resource.h>
 
@@ -54,9 +55,24 @@ class CountingTree : public zavel::LinkTreeView {
     std::map<zavel::TreeItemId, Clock::time_point> fetchedAt_;
 };
 
+// What the benchmark serves: a generated site of `pages` pages, or the files under `root`.
+struct Site {
+    int pages = 20000;
+    std::string root;
+
+    std::string StartPath() const { return root.empty() ? "/p0.html" : "/index.html"; }
+};
+
 // The site, and a page that stalls while `stalling` holds (at most ten seconds).
-void ServeSite(httplib::Server& server, int pages, std::atomic<bool>& stalling) {
-    zavel::bench::ServeSite(server, pages);
+void ServeSite(httplib::Server& server, const Site& site, std::atomic<bool>& stalling) {
+    if (site.root.empty()) {
+        zavel::bench::ServeSite(server, site.pages);
+    } else {
+        server.new_task_queue = [] { return new httplib::ThreadPool(4); };
+        server.set_tcp_nodelay(true);
+        server.set_keep_alive_max_count(1000000);
+        server.set_mount_point("/", site.root);
+    }
     server.Get("/stall.html", [&stalling](const httplib::Request&, httplib::Response& response) {
         auto until = Clock::now() + 10s;
         while (stalling.load() && Clock::now() < until) {
@@ -86,10 +102,10 @@ std::string PrepareProgramDir() {
     return dir;
 }
 
-int Serve(int pages) {
+int Serve(const Site& site) {
     httplib::Server server;
     std::atomic<bool> stalling{false};
-    ServeSite(server, pages, stalling);
+    ServeSite(server, site, stalling);
     int port = server.bind_to_any_port("127.0.0.1");
     // Ends with standard input, or after 30 minutes at the latest.
     std::atomic<bool> inputEnded{false};
@@ -116,18 +132,29 @@ int Serve(int pages) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    bool serveOnly = argc > 1 && std::string(argv[1]) == "--serve";
-    int pages = 20000;
-    if (argc > (serveOnly ? 2 : 1)) {
-        pages = std::atoi(argv[serveOnly ? 2 : 1]);
+    bool serveOnly = false;
+    Site site;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--serve") {
+            serveOnly = true;
+        } else if (arg == "--dir" && i + 1 < argc) {
+            site.root = argv[++i];
+        } else {
+            site.pages = std::atoi(arg.c_str());
+        }
+    }
+    if (!site.root.empty() && !std::filesystem::is_regular_file(site.root + "/index.html")) {
+        std::fprintf(stderr, "%s/index.html does not exist\n", site.root.c_str());
+        return 2;
     }
     if (serveOnly) {
-        return Serve(pages);
+        return Serve(site);
     }
 
     httplib::Server server;
     std::atomic<bool> stalling{true};
-    ServeSite(server, pages, stalling);
+    ServeSite(server, site, stalling);
     int port = server.bind_to_any_port("127.0.0.1");
     std::thread serving([&server] { server.listen_after_bind(); });
     while (!server.is_running()) {
@@ -144,7 +171,7 @@ int main(int argc, char** argv) {
     double endLatencyMs = 0;
     {
         zavel::CrawlEngine engine(programDir);
-        zavel::bench::AddRoot(engine, tree, "http://" + host + "/p0.html");
+        zavel::bench::AddRoot(engine, tree, "http://" + host + site.StartPath());
         auto start = Clock::now();
         engine.StartWorker();
         while (!engine.table().CrawlSettled()) {
@@ -175,7 +202,12 @@ int main(int argc, char** argv) {
         engine.EndWorker();
         endLatencyMs = Seconds(Clock::now() - endStart) * 1000;
 
-        std::printf("pages: %d, records: %d, fetched: %zu\n", pages, engine.table().Count(), n);
+        if (site.root.empty()) {
+            std::printf("pages: %d, ", site.pages);
+        } else {
+            std::printf("site: %s, ", site.root.c_str());
+        }
+        std::printf("records: %d, fetched: %zu\n", engine.table().Count(), n);
         std::printf("total: %.2f s, pages per second: %.0f\n", Seconds(total),
                     static_cast<double>(n) / Seconds(total));
         std::printf("time per page, first 10%%: %.3f ms, last 10%%: %.3f ms\n", first * 1000,
