@@ -7,6 +7,7 @@
 // as they stand instead of from the resolved link; bits 2 and 3 are copyDirectory and rewrite.
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
@@ -152,8 +153,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         parts.host = input.Line();
         parts.dir = input.Line();
         parts.file = input.Rest();
-        CheckCopyPath(parts, copyDirectory, rewrite);
         CheckCollapse(parts.dir);
+        // Only an admitted record's parts are ever copied: within the capacities and the
+        // segment count, whatever bytes they hold.
+        const std::size_t slashes = std::count(parts.dir.begin(), parts.dir.end(), '/');
+        if (parts.host.size() <= zavel::kHostCapacity && parts.dir.size() <= zavel::kDirCapacity &&
+            parts.file.size() <= zavel::kFileCapacity && slashes + 2 <= zavel::kMaxSegments) {
+            CheckCopyPath(parts, copyDirectory, rewrite);
+        }
         return 0;
     }
 
