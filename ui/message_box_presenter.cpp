@@ -16,22 +16,32 @@ namespace {
 
 std::atomic<bool> applicationEnding{false};
 
-void Present(const BoxShower& show, const std::string& utf8, platform::BoxIcon icon) {
+// One installed presenter. A box queued for the user-interface thread holds it only weakly: a
+// caller that stopped waiting leaves its box in the queue, and once the presenter has been
+// replaced that box must not reach the shower it was queued for, whose owner may be gone.
+struct Installation {
+    BoxShower show;
+};
+
+void Present(const std::shared_ptr<const Installation>& installation, const std::string& utf8,
+             platform::BoxIcon icon) {
     const QString text = QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
     QCoreApplication* app = QCoreApplication::instance();
     if (app == nullptr || applicationEnding.load()) {
         return;
     }
     if (QThread::currentThread() == app->thread()) {
-        show(text, icon);
+        installation->show(text, icon);
         return;
     }
     auto dismissed = std::make_shared<std::promise<void>>();
     std::future<void> waited = dismissed->get_future();
     QMetaObject::invokeMethod(
         app,
-        [show, text, icon, dismissed] {
-            show(text, icon);
+        [weak = std::weak_ptr<const Installation>(installation), text, icon, dismissed] {
+            if (const std::shared_ptr<const Installation> current = weak.lock()) {
+                current->show(text, icon);
+            }
             dismissed->set_value();
         },
         Qt::QueuedConnection);
@@ -61,9 +71,12 @@ void InstallMessageBoxPresenter(BoxShower show) {
         QObject::connect(app, &QCoreApplication::aboutToQuit,
                          [] { applicationEnding.store(true); });
     }
+    // The presenter function is the installation's only strong owner besides the callers
+    // inside it: replacing the presenter ends the installation once they have returned.
+    auto installation = std::make_shared<const Installation>(Installation{std::move(show)});
     platform::SetMessageBoxPresenter(
-        [show = std::move(show)](const std::string& text, platform::BoxIcon icon) {
-            Present(show, text, icon);
+        [installation](const std::string& text, platform::BoxIcon icon) {
+            Present(installation, text, icon);
         });
 }
 
