@@ -1,9 +1,9 @@
 // The boxes of platform::ShowMessageBox as the user sees them: a box with the caption "ZAVEL",
 // the critical icon for errors and none for plain news, always shown by the user-interface
-// thread. A caller on another
-// thread waits until the box is dismissed, but stops waiting when its thread is being ended or
-// the application is ending, since the user-interface thread is then busy ending it and will
-// not show the box in time.
+// thread. A caller on another thread waits until the box is dismissed, but stops waiting when
+// its thread is being ended or the application is ending, since the user-interface thread is
+// then busy ending it and will not show the box in time. Its box is still shown later, unless
+// another presenter has been installed (or none) by then.
 #pragma once
 
 #include <QString>

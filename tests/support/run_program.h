@@ -10,7 +10,8 @@ namespace zavel::test {
 
 // Runs `program` with `arguments` and waits for it. Returns its exit status, or -1 when it
 // could not be started or did not exit normally. What it writes to standard error goes to
-// `messages` when given.
+// `messages` when given; a sanitizer's report among it also goes to this process's standard
+// error, which the sanitizer test runs watch.
 int RunProgram(const std::string& program, const std::vector<std::string>& arguments,
                std::string* messages = nullptr);
 

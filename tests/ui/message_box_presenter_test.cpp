@@ -30,11 +30,24 @@ class PresenterTest : public ::testing::Test {
             shown.push_back({text, QThread::currentThread() == qApp->thread()});
         });
     }
-    void TearDown() override {
-        // A box queued for a thread that stopped waiting is still shown, to this fixture's
-        // recorder, not to a later test.
-        QCoreApplication::processEvents();
-        platform::SetMessageBoxPresenter({});
+    void TearDown() override { platform::SetMessageBoxPresenter({}); }
+
+    // Starts a thread that asks for a box and is ended while it waits, without this thread
+    // serving events meanwhile, as the link commands and Quit end the worker. Its box stays
+    // queued.
+    static void EndAThreadWaitingForABox(const std::string& text) {
+        std::atomic<bool> ended{false};
+        std::atomic<bool> waiting{false};
+        std::thread worker([&] {
+            platform::BoxWaitCancel cancel([&] { return ended.load(); });
+            waiting = true;
+            platform::ShowErrorBox(text);
+        });
+        while (!waiting.load()) {
+            std::this_thread::yield();
+        }
+        ended = true;
+        worker.join();
     }
 
     std::vector<Shown> shown;  // touched by the user-interface thread only
@@ -60,22 +73,25 @@ TEST_F(PresenterTest, BoxFromAnotherThreadIsShownByTheUserInterfaceThreadWhileIt
     EXPECT_TRUE(shown[0].onUiThread);
 }
 
-TEST_F(PresenterTest, EndingAThreadThatWaitsForABoxDoesNotDeadlock) {
-    std::atomic<bool> ended{false};
-    std::atomic<bool> waiting{false};
-    std::thread worker([&] {
-        platform::BoxWaitCancel cancel([&] { return ended.load(); });
-        waiting = true;
-        platform::ShowErrorBox("Internal Error");
-    });
-    while (!waiting.load()) {
-        std::this_thread::yield();
-    }
-    // The user-interface thread ends the worker without serving events meanwhile, as the link
-    // commands and Quit do.
-    ended = true;
-    worker.join();
-    EXPECT_TRUE(platform::BoxWaitCancelled() == false);  // this thread was never cancelled
+TEST_F(PresenterTest, EndingAThreadThatWaitsForABoxDoesNotDeadlockAndTheBoxIsShownLater) {
+    EndAThreadWaitingForABox("Internal Error");
+    EXPECT_FALSE(platform::BoxWaitCancelled());  // this thread was never cancelled
+    EXPECT_TRUE(shown.empty());
+    QCoreApplication::sendPostedEvents();
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].text, "Internal Error");
+}
+
+TEST_F(PresenterTest, BoxLeftQueuedNeverReachesAPresenterReplacedMeanwhile) {
+    EndAThreadWaitingForABox("Internal Error");
+    // The presenter the box was queued for (this fixture's) is replaced before the queue is
+    // served, as when its owner is gone; neither it nor its successor sees the box.
+    std::vector<QString> successor;
+    InstallMessageBoxPresenter(
+        [&](const QString& text, platform::BoxIcon) { successor.push_back(text); });
+    QCoreApplication::sendPostedEvents();
+    EXPECT_TRUE(shown.empty());
+    EXPECT_TRUE(successor.empty());
 }
 
 TEST(RealBox, HasTheProgramsCaptionAndTheCriticalIconOrNone) {

@@ -40,6 +40,7 @@ class UiTest : public ::testing::Test {
     const std::string programDir = root / "apps/ZAVEL/";
 
   private:
+    ScopedCurrentDirectory currentDirectory_;
     ScopedEnv homeEnv_{"HOME", home};
     ScopedEnv dataEnv_{"XDG_DATA_HOME", dataHome};
 
