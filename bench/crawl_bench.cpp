@@ -6,7 +6,6 @@
 //   zavel_crawl_bench --serve [pages]    only serve the site; prints the port, and stops by
 //   zavel_crawl_bench --serve --dir ROOT itself after 30 minutes or on end of standard input
 #include <httplib.h>
-#include <sys/resource.h>
 
 #include <algorithm>
 #include <atomic>
@@ -80,13 +79,6 @@ void ServeSite(httplib::Server& server, const Site& site, std::atomic<bool>& sta
         }
         response.set_content("late", "text/html");
     });
-}
-
-double ProcessCpuSeconds() {
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-           static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
 }
 
 double Seconds(Clock::duration d) {
@@ -191,9 +183,9 @@ int main(int argc, char** argv) {
         double last = n > tenth ? Seconds(times[n - 1] - times[n - 1 - tenth]) / tenth : 0;
 
         // An idle worker must cost nothing.
-        double cpuBefore = ProcessCpuSeconds();
+        double cpuBefore = zavel::bench::ProcessCpuSeconds();
         std::this_thread::sleep_for(2s);
-        idleCpu = (ProcessCpuSeconds() - cpuBefore) / 2.0;
+        idleCpu = (zavel::bench::ProcessCpuSeconds() - cpuBefore) / 2.0;
 
         // Ending the worker in the middle of a transfer that never moves.
         zavel::bench::AddRoot(engine, tree, "http://" + host + "/stall.html");

@@ -1,5 +1,7 @@
 #include "bench/measure.h"
 
+#include <sys/resource.h>
+
 #include <algorithm>
 #include <fstream>
 
@@ -24,11 +26,19 @@ int RecordsTaken(const LinkTable& table) {
     return index == kNoCurrentIndex ? count : std::min(index, count);
 }
 
+double ProcessCpuSeconds() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+           static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
 void CrawlTimeline::Note(double seconds, int taken, int count) {
     if (!started_) {
         started_ = true;
         fromSeconds_ = seconds;
         fromCount_ = count;
+        fromCpu_ = ProcessCpuSeconds();
     }
     while (taken >= from_ + sliceRecords_) {
         Close(from_ + sliceRecords_, seconds, count);
@@ -43,19 +53,24 @@ void CrawlTimeline::Finish(double seconds, int taken, int count) {
 }
 
 void CrawlTimeline::Close(int to, double seconds, int count) {
-    slices_.push_back({from_, to, seconds, seconds - fromSeconds_, count, count - fromCount_});
+    const double cpu = ProcessCpuSeconds();
+    slices_.push_back(
+        {from_, to, seconds, seconds - fromSeconds_, count, count - fromCount_, cpu - fromCpu_});
     from_ = to;
     fromSeconds_ = seconds;
     fromCount_ = count;
+    fromCpu_ = cpu;
 }
 
 void CrawlTimeline::Print(std::FILE* out) const {
-    std::fprintf(out, "  records taken      ends at   pages/s   table at end   admitted/s\n");
+    std::fprintf(
+        out, "  records taken      ends at   pages/s   table at end   admitted/s   CPU ms/page\n");
     for (const Slice& slice : slices_) {
         const double length = slice.length > 0 ? slice.length : 1e-9;
-        std::fprintf(out, "  %6d - %6d  %8.2f s  %8.0f   %12d   %10.0f\n", slice.from, slice.to,
-                     slice.seconds, (slice.to - slice.from) / length, slice.countAtEnd,
-                     slice.admitted / length);
+        const int pages = slice.to - slice.from;
+        std::fprintf(out, "  %6d - %6d  %8.2f s  %8.0f   %12d   %10.0f   %11.3f\n", slice.from,
+                     slice.to, slice.seconds, pages / length, slice.countAtEnd,
+                     slice.admitted / length, slice.cpu * 1000 / pages);
     }
 }
 

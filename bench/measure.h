@@ -22,7 +22,10 @@ LinkRecord* AddRoot(CrawlEngine& engine, LinkTreeView& tree, const std::string& 
 int RecordsTaken(const LinkTable& table);
 
 // Pages per second over a crawl, in slices of a fixed number of records taken, each with the
-// table's size at its end: a crawl that slowed down as its table filled would show it here.
+// table's size at its end and the processor time the whole process spent per page: a crawl
+// that slowed down as its table filled would show it here. The processor time per page does
+// not depend on what else the machine runs, so it tells the program's own cost apart from a
+// busy machine's.
 class CrawlTimeline {
   public:
     explicit CrawlTimeline(int sliceRecords) : sliceRecords_(sliceRecords) {}
@@ -44,6 +47,7 @@ class CrawlTimeline {
         double length = 0;   // seconds it took
         int countAtEnd = 0;
         int admitted = 0;  // records the table gained during the slice
+        double cpu = 0;    // processor seconds of the process during the slice
     };
     void Close(int to, double seconds, int count);
 
@@ -52,8 +56,12 @@ class CrawlTimeline {
     int from_ = 0;
     double fromSeconds_ = 0;
     int fromCount_ = 0;
+    double fromCpu_ = 0;
     bool started_ = false;
 };
+
+// The processor time the whole process has used, all its threads together.
+double ProcessCpuSeconds();
 
 // The machine's load averages over 1, 5 and 15 minutes, as /proc/loadavg gives them.
 std::string LoadAverage();

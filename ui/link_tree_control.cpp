@@ -1,10 +1,12 @@
 #include "ui/link_tree_control.h"
 
+#include <QElapsedTimer>
 #include <QHeaderView>
 
 #include <QMouseEvent>
 #include <QStyledItemDelegate>
 #include <algorithm>
+#include <utility>
 
 #include "ui/main_frame.h"
 #include "ui/resources.h"
@@ -114,6 +116,17 @@ void LinkTreeControl::UpdateColumnWidth() {
     if (header()->sectionSize(0) != width) {
         header()->resizeSection(0, width);
     }
+}
+
+qint64 LinkTreeControl::TakeLayoutTime() {
+    return std::exchange(layoutNs_, 0);
+}
+
+void LinkTreeControl::doItemsLayout() {
+    QElapsedTimer clock;
+    clock.start();
+    QTreeWidget::doItemsLayout();
+    layoutNs_ += clock.nsecsElapsed();
 }
 
 void LinkTreeControl::resizeEvent(QResizeEvent* event) {

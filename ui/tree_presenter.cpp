@@ -2,6 +2,8 @@
 
 #include <QElapsedTimer>
 
+#include <algorithm>
+
 #include "ui/link_tree_control.h"
 
 namespace zavel {
@@ -29,8 +31,22 @@ class LinkItem : public QTreeWidgetItem {
 
 TreePresenter::TreePresenter(LinkTreeControl* tree) : tree_(tree) {
     timer_.setInterval(kDrainIntervalMilliseconds);
-    QObject::connect(&timer_, &QTimer::timeout, [this] { Apply(kSliceMilliseconds); });
+    QObject::connect(&timer_, &QTimer::timeout, [this] {
+        QElapsedTimer clock;
+        clock.start();
+        Apply(kSliceMilliseconds);
+        // Rows added under open items make the view lay out every shown row again, at its next
+        // paint: with tens of thousands of rows that costs far more than the reports. Pausing
+        // in proportion keeps this thread, and the processor the crawl shares with it, free.
+        timer_.setInterval(PauseAfter(clock.nsecsElapsed() + tree_->TakeLayoutTime()));
+    });
     timer_.start();
+}
+
+int TreePresenter::PauseAfter(qint64 workNanoseconds) {
+    const qint64 pause = workNanoseconds * kPauseFactor / 1000000;
+    return static_cast<int>(
+        std::clamp<qint64>(pause, kDrainIntervalMilliseconds, kLongestPauseMilliseconds));
 }
 
 TreePresenter::~TreePresenter() {

@@ -27,6 +27,14 @@ class TreePresenter : public LinkTreeView {
     // How long one slice may apply queued reports, and how often the queue is looked at.
     static constexpr int kSliceMilliseconds = 20;
     static constexpr int kDrainIntervalMilliseconds = 10;
+    // After a slice the next one waits this many times as long as the slice and the view's
+    // layouts since the one before took, at least the drain interval and at most the longest
+    // pause: the tree never takes more than about a fifth of this thread, however large it
+    // grows and however fast the crawl reports.
+    static constexpr int kPauseFactor = 4;
+    static constexpr int kLongestPauseMilliseconds = 250;
+    // The pause after a slice whose work, layouts included, took `workNanoseconds`.
+    static int PauseAfter(qint64 workNanoseconds);
 
     explicit TreePresenter(LinkTreeControl* tree);
     ~TreePresenter() override;

@@ -220,5 +220,35 @@ TEST_F(TreePresenterTest, WorkerReportsWhileTheWindowDrainsAndNoSliceLeavesItems
     EXPECT_EQ(Shape(tree, tree.invisibleRootItem()), Shape(expected));
 }
 
+// The view lays out all its shown rows again after rows are added under an open item; the
+// presenter paces itself by that work, so the view must let it be measured.
+TEST(TreeLayoutTime, TheViewsOwnLayoutsAfterAddedRowsAreCounted) {
+    LinkTreeControl tree{nullptr, nullptr};
+    tree.resize(300, 200);
+    tree.show();
+    auto* root = new QTreeWidgetItem(QStringList{QStringLiteral("root")});
+    tree.addTopLevelItem(root);
+    root->setExpanded(true);
+    qint64 laidOut = 0;
+    auto layoutSeen = [&] {
+        laidOut += tree.TakeLayoutTime();
+        return laidOut > 0;
+    };
+    ASSERT_TRUE(test::WaitUntil(layoutSeen));
+    EXPECT_EQ(tree.TakeLayoutTime(), 0);  // taken: counted once
+
+    laidOut = 0;
+    root->addChild(new QTreeWidgetItem(QStringList{QStringLiteral("child")}));
+    EXPECT_TRUE(test::WaitUntil(layoutSeen));
+}
+
+TEST(TreePresenterPause, GrowsWithTheWorkWithinItsBounds) {
+    constexpr qint64 kMs = 1000000;
+    EXPECT_EQ(TreePresenter::PauseAfter(0), TreePresenter::kDrainIntervalMilliseconds);
+    EXPECT_EQ(TreePresenter::PauseAfter(2 * kMs), TreePresenter::kDrainIntervalMilliseconds);
+    EXPECT_EQ(TreePresenter::PauseAfter(20 * kMs), 20 * TreePresenter::kPauseFactor);
+    EXPECT_EQ(TreePresenter::PauseAfter(10000 * kMs), TreePresenter::kLongestPauseMilliseconds);
+}
+
 }  // namespace
 }  // namespace zavel
