@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/collapse_model.h"
 #include "tests/support/temp_dir.h"
 
 namespace zavel {
@@ -88,29 +89,7 @@ TEST(AddressCollapse, Examples) {
     }
 }
 
-// The rule word for word: every pass rescans from the left and makes the first change it meets.
-std::string CollapsePassByPass(std::string text) {
-    for (bool changed = true; changed;) {
-        changed = false;
-        std::size_t remembered = 0;
-        for (std::size_t i = 0; i < text.size() && !changed; ++i) {
-            if (text[i] != '/') {
-                continue;
-            }
-            if (i + 1 < text.size() && text[i + 1] == '.') {
-                if (i + 2 < text.size() && text[i + 2] == '.') {
-                    text.erase(remembered, i + 3 - remembered);
-                } else {
-                    text.erase(i, 2);
-                }
-                changed = true;
-            } else {
-                remembered = i;
-            }
-        }
-    }
-    return text;
-}
+using zavel::test::CollapsePassByPass;
 
 TEST(AddressCollapse, SameAsPassByPassOnEveryShortText) {
     std::vector<std::string> texts = {""};

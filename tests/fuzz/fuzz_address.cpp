@@ -18,6 +18,7 @@
 #include "engine/address.h"
 #include "tests/fuzz/address_checks.h"
 #include "tests/fuzz/fuzz_support.h"
+#include "tests/support/collapse_model.h"
 
 namespace fs = std::filesystem;
 
@@ -26,30 +27,7 @@ namespace {
 using zavel::AddressParts;
 using zavel::fuzz::FuzzInput;
 
-// The rule word for word: every pass rescans from the left and makes the first change it meets.
-// Quadratic, so only short texts are compared with it.
-std::string CollapsePassByPass(std::string text) {
-    for (bool changed = true; changed;) {
-        changed = false;
-        std::size_t remembered = 0;
-        for (std::size_t i = 0; i < text.size() && !changed; ++i) {
-            if (text[i] != '/') {
-                continue;
-            }
-            if (i + 1 < text.size() && text[i + 1] == '.') {
-                if (i + 2 < text.size() && text[i + 2] == '.') {
-                    text.erase(remembered, i + 3 - remembered);
-                } else {
-                    text.erase(i, 2);
-                }
-                changed = true;
-            } else {
-                remembered = i;
-            }
-        }
-    }
-    return text;
-}
+using zavel::test::CollapsePassByPass;
 
 void CheckCollapse(const std::string& text) {
     std::string collapsed = text;
