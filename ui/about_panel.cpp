@@ -5,6 +5,8 @@
 #include <QPainter>
 #include <QPushButton>
 
+#include <initializer_list>
+
 #include "ui/branding.h"
 #include "ui/memory_dc.h"
 #include "ui/resources.h"
@@ -105,30 +107,24 @@ void AboutPanel::paintEvent(QPaintEvent* /*event*/) {
     const QRgb yellow = qRgb(255, 255, 0);
     const QColor black(Qt::black);
 
-    painter.setFont(bold);
-    const PanelText boldTexts[] = {
-        {kAboutTitleString, {70, 30}, red},
-        {kAboutCopyrightString, {70, 50}, green},
-        {kAboutVersionString, {70, 65}, green},
+    // Every row: black, then its colour one pixel right and down.
+    const auto drawRows = [&](const QFont& font, std::initializer_list<PanelText> rows) {
+        painter.setFont(font);
+        for (const PanelText& t : rows) {
+            DrawShadowText(LoadString(t.id), t.black, painter, t.colour, 1, black);
+        }
     };
-    for (const PanelText& t : boldTexts) {
-        const QString text = LoadString(t.id);
-        TextOut(painter, t.black.x(), t.black.y(), text, black);
-        TextOut(painter, t.black.x() + 1, t.black.y() + 1, text, t.colour);
-    }
-
-    painter.setFont(thin);
-    const PanelText thinTexts[] = {
-        {kAboutContactHeadString, {70, 105}, yellow},
-        {kAboutMailString, {70, 125}, yellow},
-        {kAboutWebString, {70, 137}, yellow},
-        {kAboutPhoneString, {70, 149}, yellow},
-    };
-    for (const PanelText& t : thinTexts) {
-        const QString text = LoadString(t.id);
-        TextOut(painter, t.black.x(), t.black.y(), text, black);
-        TextOut(painter, t.black.x() + 1, t.black.y() + 1, text, t.colour);
-    }
+    drawRows(bold, {
+                       {kAboutTitleString, {70, 30}, red},
+                       {kAboutCopyrightString, {70, 50}, green},
+                       {kAboutVersionString, {70, 65}, green},
+                   });
+    drawRows(thin, {
+                       {kAboutContactHeadString, {70, 105}, yellow},
+                       {kAboutMailString, {70, 125}, yellow},
+                       {kAboutWebString, {70, 137}, yellow},
+                       {kAboutPhoneString, {70, 149}, yellow},
+                   });
     DrawShadowText(LoadString(kAboutLastBlankString), {70, 161}, painter, yellow, 1, black);
     DrawShadowText(LoadString(kAboutBlankString), {70, 181}, painter, yellow, 1, black);
 }

@@ -17,6 +17,17 @@ extern char** environ;
 
 namespace zavel::test {
 
+// Starts `program` with `arguments` and this process's environment; posix_spawn's result.
+static int Spawn(pid_t& pid, const std::string& program, const std::vector<std::string>& arguments,
+                 const posix_spawn_file_actions_t& actions) {
+    std::vector<char*> argv{const_cast<char*>(program.c_str())};
+    for (const std::string& argument : arguments) {
+        argv.push_back(const_cast<char*>(argument.c_str()));
+    }
+    argv.push_back(nullptr);
+    return posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ);
+}
+
 int RunProgram(const std::string& program, const std::vector<std::string>& arguments,
                std::string* messages) {
     TempDir scratch;
@@ -25,13 +36,8 @@ int RunProgram(const std::string& program, const std::vector<std::string>& argum
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, 2, errors.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
                                      0600);
-    std::vector<char*> argv{const_cast<char*>(program.c_str())};
-    for (const std::string& argument : arguments) {
-        argv.push_back(const_cast<char*>(argument.c_str()));
-    }
-    argv.push_back(nullptr);
     pid_t pid = 0;
-    const int started = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ);
+    const int started = Spawn(pid, program, arguments, actions);
     posix_spawn_file_actions_destroy(&actions);
     if (started != 0) {
         return -1;
@@ -61,13 +67,8 @@ ChildProcess::ChildProcess(const std::string& program, const std::vector<std::st
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_adddup2(&actions, pipeEnds[1], 1);
-    std::vector<char*> argv{const_cast<char*>(program.c_str())};
-    for (const std::string& argument : arguments) {
-        argv.push_back(const_cast<char*>(argument.c_str()));
-    }
-    argv.push_back(nullptr);
     pid_t pid = 0;
-    const int started = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ);
+    const int started = Spawn(pid, program, arguments, actions);
     posix_spawn_file_actions_destroy(&actions);
     close(pipeEnds[1]);
     if (started != 0) {
