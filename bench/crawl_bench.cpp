@@ -71,6 +71,10 @@ void ServeSite(httplib::Server& server, const Site& site, std::atomic<bool>& sta
         server.set_tcp_nodelay(true);
         server.set_keep_alive_max_count(1000000);
         server.set_mount_point("/", site.root);
+        server.set_file_request_handler([](const httplib::Request&, httplib::Response& response) {
+            std::string type = response.get_header_value("Content-Type");
+            zavel::bench::SetUncompressedContent(response, std::move(response.body), type);
+        });
     }
     server.Get("/stall.html", [&stalling](const httplib::Request&, httplib::Response& response) {
         auto until = Clock::now() + 10s;

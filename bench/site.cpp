@@ -2,8 +2,10 @@
 
 #include <httplib.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
+#include <memory>
 
 #include "lists/word_list.h"
 
@@ -30,6 +32,17 @@ std::string SitePage(int index, int pages, int linksPerPage) {
     return body;
 }
 
+void SetUncompressedContent(httplib::Response& response, std::string body,
+                            const std::string& contentType) {
+    auto shared = std::make_shared<const std::string>(std::move(body));
+    response.headers.erase("Content-Type");
+    response.set_content_provider(
+        shared->size(), contentType,
+        [shared](std::size_t offset, std::size_t length, httplib::DataSink& sink) {
+            return sink.write(shared->data() + offset, std::min(length, shared->size() - offset));
+        });
+}
+
 void ServeSite(httplib::Server& server, int pages, int linksPerPage, std::atomic<long>* served) {
     server.new_task_queue = [] { return new httplib::ThreadPool(4); };
     server.set_tcp_nodelay(true);
@@ -42,7 +55,7 @@ void ServeSite(httplib::Server& server, int pages, int linksPerPage, std::atomic
         if (served != nullptr) {
             served->fetch_add(1);
         }
-        response.set_content(SitePage(index, pages, linksPerPage), "text/html");
+        SetUncompressedContent(response, SitePage(index, pages, linksPerPage), "text/html");
     };
     server.Get(R"(/p(\d+)\.html)",
                [page](const httplib::Request& request, httplib::Response& response) {

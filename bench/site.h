@@ -8,7 +8,8 @@
 
 namespace httplib {
 class Server;
-}
+struct Response;
+}  // namespace httplib
 
 namespace zavel::bench {
 
@@ -21,6 +22,12 @@ std::string SitePage(int index, int pages, int linksPerPage = kLinksPerPage);
 // threads with keep-alive. Every page served is counted in `served` when given.
 void ServeSite(httplib::Server& server, int pages, int linksPerPage = kLinksPerPage,
                std::atomic<long>* served = nullptr);
+
+// Sets `body` as the response, sent as it is even to a client that accepts compressed bodies:
+// compressing every page would spend the server's processor time on some crawlers and not on
+// others, and the benchmarks compare crawlers.
+void SetUncompressedContent(httplib::Response& response, std::string body,
+                            const std::string& contentType);
 
 // Writes the four default word lists into `folder` (ending with "/").
 void WriteDefaultWordLists(const std::string& folder);
