@@ -19,7 +19,7 @@ if [ ${#missing[@]} -gt 0 ]; then
     DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq "${missing[@]}" >/dev/null
 fi
 
-# Each peer gets at most this many seconds; its rate is what it saved in that time.
+# Each peer gets at most this many seconds; its rate is the pages it fetched in that time.
 limit="${PEER_SECONDS:-180}"
 work="$(mktemp -d)"
 trap 'exec 3>&- 2>/dev/null || true; rm -rf "$work"' EXIT
@@ -33,6 +33,14 @@ rate() {  # name, pattern, command...; counts the HTML files it saved
     (cd "$out" && timeout "$limit" "$@" </dev/null >/dev/null 2>&1) || true
     end=$(date +%s.%N)
     n=$(find "$out" -name "$pattern" | wc -l)
+    # httrack keeps what it fetched in its cache and writes most pages out only at its end,
+    # which a crawl stopped by the time limit never reaches; its cache list counts them all.
+    local list="$out/hts-cache/new.txt"
+    if [ -f "$list" ]; then
+        local listed
+        listed=$(awk -F'\t' '$4 == 200 && $6 == "text/html"' "$list" | wc -l)
+        [ "$listed" -le "$n" ] || n=$listed
+    fi
     echo "$name $n $(echo "$n / ($end - $start)" | bc -l)"
 }
 
