@@ -24,7 +24,7 @@ limit="${PEER_SECONDS:-180}"
 work="$(mktemp -d)"
 trap 'exec 3>&- 2>/dev/null || true; rm -rf "$work"' EXIT
 
-rate() {  # name, pattern, command...; counts the HTML files it saved
+rate() {  # name, pattern, command...; counts the HTML pages it fetched
     local name="$1" pattern="$2"; shift 2
     local out="$work/$name"
     rm -rf "$out"; mkdir -p "$out"
