@@ -67,14 +67,7 @@ void ServeSite(httplib::Server& server, const Site& site, std::atomic<bool>& sta
     if (site.root.empty()) {
         zavel::bench::ServeSite(server, site.pages);
     } else {
-        server.new_task_queue = [] { return new httplib::ThreadPool(4); };
-        server.set_tcp_nodelay(true);
-        server.set_keep_alive_max_count(1000000);
-        server.set_mount_point("/", site.root);
-        server.set_file_request_handler([](const httplib::Request&, httplib::Response& response) {
-            std::string type = response.get_header_value("Content-Type");
-            zavel::bench::SetUncompressedContent(response, std::move(response.body), type);
-        });
+        zavel::bench::ServeFolder(server, site.root);
     }
     server.Get("/stall.html", [&stalling](const httplib::Request&, httplib::Response& response) {
         auto until = Clock::now() + 10s;
@@ -151,11 +144,8 @@ int main(int argc, char** argv) {
     httplib::Server server;
     std::atomic<bool> stalling{true};
     ServeSite(server, site, stalling);
-    int port = server.bind_to_any_port("127.0.0.1");
-    std::thread serving([&server] { server.listen_after_bind(); });
-    while (!server.is_running()) {
-        std::this_thread::sleep_for(1ms);
-    }
+    std::thread serving;
+    const int port = zavel::bench::StartServing(server, serving);
     const std::string host = "127.0.0.1:" + std::to_string(port);
     const std::string programDir = PrepareProgramDir();
     // Lists younger than a second are read again at every use (their stamps cannot be trusted

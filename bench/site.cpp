@@ -3,6 +3,7 @@
 #include <httplib.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdlib>
 #include <fstream>
 #include <memory>
@@ -43,10 +44,20 @@ void SetUncompressedContent(httplib::Response& response, std::string body,
         });
 }
 
-void ServeSite(httplib::Server& server, int pages, int linksPerPage, std::atomic<long>* served) {
+namespace {
+
+// Four threads and keep-alive for the whole run. Headers and body go out in separate writes;
+// with Nagle's algorithm the body would wait for the client's delayed acknowledgement.
+void PrepareServer(httplib::Server& server) {
     server.new_task_queue = [] { return new httplib::ThreadPool(4); };
     server.set_tcp_nodelay(true);
     server.set_keep_alive_max_count(1000000);
+}
+
+}  // namespace
+
+void ServeSite(httplib::Server& server, int pages, int linksPerPage, std::atomic<long>* served) {
+    PrepareServer(server);
     auto page = [pages, linksPerPage, served](int index, httplib::Response& response) {
         if (index >= pages) {
             response.status = 404;
@@ -63,6 +74,24 @@ void ServeSite(httplib::Server& server, int pages, int linksPerPage, std::atomic
                });
     server.Get("/",
                [page](const httplib::Request&, httplib::Response& response) { page(0, response); });
+}
+
+void ServeFolder(httplib::Server& server, const std::string& root) {
+    PrepareServer(server);
+    server.set_mount_point("/", root);
+    server.set_file_request_handler([](const httplib::Request&, httplib::Response& response) {
+        std::string type = response.get_header_value("Content-Type");
+        SetUncompressedContent(response, std::move(response.body), type);
+    });
+}
+
+int StartServing(httplib::Server& server, std::thread& serving) {
+    int port = server.bind_to_any_port("127.0.0.1");
+    serving = std::thread([&server] { server.listen_after_bind(); });
+    while (!server.is_running()) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return port;
 }
 
 void WriteDefaultWordLists(const std::string& folder) {

@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <string>
+#include <thread>
 
 namespace httplib {
 class Server;
@@ -22,6 +23,13 @@ std::string SitePage(int index, int pages, int linksPerPage = kLinksPerPage);
 // threads with keep-alive. Every page served is counted in `served` when given.
 void ServeSite(httplib::Server& server, int pages, int linksPerPage = kLinksPerPage,
                std::atomic<long>* served = nullptr);
+
+// Serves the files under `root` at "/" the same way: four threads, keep-alive, uncompressed.
+void ServeFolder(httplib::Server& server, const std::string& root);
+
+// Binds `server` to a free port of 127.0.0.1 and serves on `serving` until server.stop(); returns
+// once requests are being accepted, with the port.
+int StartServing(httplib::Server& server, std::thread& serving);
 
 // Sets `body` as the response, sent as it is even to a client that accepts compressed bodies:
 // compressing every page would spend the server's processor time on some crawlers and not on

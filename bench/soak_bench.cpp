@@ -110,11 +110,8 @@ int main(int argc, char** argv) {
     httplib::Server server;
     std::atomic<long> served{0};
     zavel::bench::ServeSite(server, options.pages, options.links, &served);
-    const int port = server.bind_to_any_port("127.0.0.1");
-    std::thread serving([&server] { server.listen_after_bind(); });
-    while (!server.is_running()) {
-        std::this_thread::sleep_for(1ms);
-    }
+    std::thread serving;
+    const int port = zavel::bench::StartServing(server, serving);
     const std::string address = "http://127.0.0.1:" + std::to_string(port) + "/p0.html";
     const std::string programDir =
         (std::filesystem::temp_directory_path() / ("zavel-soak-" + std::to_string(getpid()) + "/"))

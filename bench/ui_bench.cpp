@@ -130,11 +130,8 @@ int main(int argc, char** argv) {
 
     httplib::Server server;
     zavel::bench::ServeSite(server, pages, links);
-    const int port = server.bind_to_any_port("127.0.0.1");
-    std::thread serving([&server] { server.listen_after_bind(); });
-    while (!server.is_running()) {
-        std::this_thread::sleep_for(1ms);
-    }
+    std::thread serving;
+    const int port = zavel::bench::StartServing(server, serving);
     std::printf("ZAVEL soak, main window: site of %d pages, %d new links per page, %s\n", pages,
                 links, settle ? "crawled to the end" : "until the tree is full");
 
