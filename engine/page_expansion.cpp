@@ -64,7 +64,7 @@ bool ReplaceTemporaryFile(const std::string& copy, const std::string& tempPath) 
 // The link scan of one page: every candidate that survives the reserved words becomes a child.
 void ScanPage(LinkRecord& record, ExpansionContext& context, std::string_view text,
               const std::vector<std::string>& keywords) {
-    int j = 0;
+    std::uint64_t j = 0;
     ScanForLinks(text, keywords, [&](std::string link) {
         if (Aborted(context)) {
             return false;
