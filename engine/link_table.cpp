@@ -64,9 +64,7 @@ std::string LinkTable::NextRootLabel() {
 }
 
 std::string LinkTable::AddressKey(const LinkRecord& record) {
-    // Lengths first, so that no choice of separator byte can make two addresses collide.
-    return std::to_string(record.host.size()) + ':' + std::to_string(record.dir.size()) + ':' +
-           record.host + record.dir + record.file;
+    return zavel::AddressKey(record.Parts());
 }
 
 std::unique_ptr<LinkRecord> LinkTable::Build(LinkArgs args, bool* addressValid) {

@@ -247,15 +247,20 @@ int ExpandPage(LinkRecord& record, ExpansionContext& context) {
 
     bool temporaryFilled = false;
     if (record.mode == kModeCopy && FileTypeMatches(*record.fileTypes, record.file)) {
+        // Read once: the directory chooser may change it meanwhile.
+        const std::string destDir = record.destDir->Get();
         std::string copy =
-            LocalCopyPath(CopyTarget{record.destDir->Get(), record.copyDirectory, record.rewrite},
+            LocalCopyPath(CopyTarget{destDir, record.copyDirectory, record.rewrite, context.copies},
                           record.Parts());
-        FetchOptions options{context.abort, kMaxCopyBytes, false};
+        FetchOptions options{context.abort, kMaxCopyBytes, false, destDir};
         if (copy.empty() || FetchPage(record.host, path, copy, options) == 0) {
             if (!Aborted(context)) {
                 SetImage(record, kImageFailed);
             }
             return 1;
+        }
+        if (context.copies != nullptr) {
+            context.copies->Note(copy, record.Parts());
         }
         temporaryFilled = ReplaceTemporaryFile(copy, record.tempPath);
         SetImage(record, kImageFetched);
