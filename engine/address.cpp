@@ -1,11 +1,15 @@
 #include "engine/address.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/types.h>
+#include <unistd.h>
 
 #include <string_view>
 #include <utility>
 #include <vector>
+
+#include "engine/local_copy.h"
 
 namespace zavel {
 namespace {
@@ -79,12 +83,10 @@ FileName SplitFileName(const std::string& file) {
     }
     const std::size_t firstDot = name.find('.');
     const std::size_t lastDot = name.rfind('.');
+    // File "/." or "/.." (of a "../" link) gives the name ".", which the folder itself always
+    // takes: the copy goes to the next free name instead.
     FileName parts{WithoutNul(name.substr(0, firstDot)),
                    lastDot == std::string_view::npos ? "" : WithoutNul(name.substr(lastDot + 1))};
-    if (parts.base.empty() && parts.extension.empty()) {
-        // The name would be "." (file "/.." of a "../" link): the folder itself.
-        return {"index", "html"};
-    }
     // A file part made elsewhere than by SplitAddress may hold a "/"; the name never does.
     for (std::string* text : {&parts.base, &parts.extension}) {
         for (char& c : *text) {
@@ -96,11 +98,20 @@ FileName SplitFileName(const std::string& file) {
     return parts;
 }
 
-// Anything by that name counts: a dangling link or a file this user cannot read is still not
-// ours to overwrite.
-bool NameTaken(const std::string& path) {
+// With rewrite off anything by that name counts: a dangling link or a file this user cannot
+// read is still not ours to overwrite. With rewrite on a link is replaced, never followed, and a
+// regular file is replaced unless it is another address's copy of this run.
+bool NameTaken(int folder, const std::string& name, const CopyTarget& target,
+               const AddressParts& parts) {
     struct stat info {};
-    return lstat(path.c_str(), &info) == 0;
+    if (fstatat(folder, name.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0) {
+        return false;
+    }
+    if (target.rewrite != 1 || (!S_ISLNK(info.st_mode) && !S_ISREG(info.st_mode))) {
+        return true;
+    }
+    return S_ISREG(info.st_mode) && target.written != nullptr &&
+           !target.written->MayReplace(info, parts);
 }
 
 }  // namespace
@@ -230,6 +241,12 @@ std::string RequestPath(const AddressParts& parts) {
     return parts.dir + parts.file;
 }
 
+std::string AddressKey(const AddressParts& parts) {
+    // Lengths first, so that no choice of separator byte can make two addresses collide.
+    return std::to_string(parts.host.size()) + ':' + std::to_string(parts.dir.size()) + ':' +
+           parts.host + parts.dir + parts.file;
+}
+
 std::string LocalCopyPath(const CopyTarget& target, const AddressParts& parts) {
     // No destination chosen means no copy: nothing is written anywhere the user did not choose.
     if (target.destDir.empty() || target.destDir.find('\0') != std::string::npos) {
@@ -237,6 +254,7 @@ std::string LocalCopyPath(const CopyTarget& target, const AddressParts& parts) {
     }
 
     std::string folder = target.destDir;
+    std::string relative;  // the same below destDir
     if (target.copyDirectory == 1) {
         std::string_view rest(parts.dir);
         while (!rest.empty()) {
@@ -246,26 +264,31 @@ std::string LocalCopyPath(const CopyTarget& target, const AddressParts& parts) {
             if (segment.empty()) {
                 continue;
             }
-            folder = JoinPath(folder, HarmlessSegment(segment));
-            // An existing directory, or one that cannot be made, is passed over: the write of
-            // the copy is what reports a failure.
-            (void)mkdir(folder.c_str(), 0755);
+            const std::string name = HarmlessSegment(segment);
+            folder = JoinPath(folder, name);
+            relative = relative.empty() ? name : relative + "/" + name;
         }
     }
 
     FileName name = SplitFileName(parts.file);
-    if (target.rewrite == 1) {
+    // Every folder below destDir is made and entered without following a link, so nothing is
+    // made outside it. One that cannot be made or entered is passed over: the write of the copy
+    // is what reports a failure.
+    const int fd = OpenFolderBelow(target.destDir, relative, target.copyDirectory == 1);
+    if (fd < 0) {
         return JoinPath(folder, name.base + "." + name.extension);
     }
-    // Only rewrite 1 overwrites: any other value keeps what is there.
+    std::string path;
     for (int retries = 0; retries <= kMaxNameRetries; ++retries) {
-        std::string path = JoinPath(folder, name.base + "." + name.extension);
-        if (!NameTaken(path)) {
-            return path;
+        const std::string file = name.base + "." + name.extension;
+        if (!NameTaken(fd, file, target, parts)) {
+            path = JoinPath(folder, file);
+            break;
         }
         name.base += 'p';
     }
-    return "";
+    close(fd);
+    return path;
 }
 
 }  // namespace zavel

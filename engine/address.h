@@ -56,25 +56,38 @@ ResolvedLink ResolveLink(std::string& linkText, const AddressParts* parent);
 // The object requested from the host: dir followed by file.
 std::string RequestPath(const AddressParts& parts);
 
+// A text that is equal for two addresses exactly when host, dir and file are equal.
+std::string AddressKey(const AddressParts& parts);
+
 // How many times LocalCopyPath appends "p" to a taken name before it gives up.
 inline constexpr int kMaxNameRetries = 200;
+
+class WrittenCopies;
 
 struct CopyTarget {
     std::string destDir;  // without a trailing "/", except for "/" itself
     int copyDirectory = 0;
     int rewrite = 0;
+    // The copies this run has written; null when nothing is known of them.
+    const WrittenCopies* written = nullptr;
 };
 
 // Full path of the local copy of an address, creating the directories it needs under destDir.
 // The result always lies inside destDir: segments that would climb out ("." and "..") are made
 // harmless by a "_" in front ("_.", "_.."), and NUL bytes of the parts become "_". The name is
-// base + "." + extension taken from file ("/" gives index.html, as does a name that would be
-// "." alone) and never contains "/". With copyDirectory 1 each non-empty dir segment is a
-// directory (mode 0755) under the previous one; one that exists or cannot be made is passed
-// over, and the write of the copy reports the failure. With rewrite other than 1 an existing
-// name (anything lstat sees, a dangling link or an unreadable file too) is kept and "p" is
-// appended to the base name, at most kMaxNameRetries times. Returns "" when no copy can be
-// made: an empty destDir (or one holding a NUL byte), or every name taken.
+// base + "." + extension taken from file ("/" gives index.html) and never contains "/"; a name
+// that would be "." alone (file "/." or "/..") is taken like every folder's, so it becomes "p."
+// or the next free name. With copyDirectory 1 each non-empty dir segment is a directory (mode
+// 0755) under the previous one, entered and made without following a link (see
+// OpenFolderBelow); when one cannot be made or entered, the path is given all the same and the
+// write of the copy reports the failure.
+// A name that is taken gets "p" appended to its base name, at most kMaxNameRetries times. With
+// rewrite other than 1 anything under the name (lstat sees it: a dangling link or an unreadable
+// file too) takes it. With rewrite 1 a symbolic link (replaced by the copy, never followed) or a
+// regular file is used, when `written` allows this address to replace it; anything else (a
+// folder, a device, a copy of another address made in this run) takes the name.
+// Returns "" when no copy can be made: an empty destDir (or one holding a NUL byte), or every
+// name taken.
 std::string LocalCopyPath(const CopyTarget& target, const AddressParts& parts);
 
 }  // namespace zavel

@@ -17,6 +17,7 @@ void CrawlEngine::StartWorker() {
     context.table = &table_;
     context.stop = &stop_;
     context.lists = &lists_;
+    context.copies = &copies_;
     worker_ = std::make_unique<CrawlWorker>(table_, std::move(context));
     worker_->Start();
 }

@@ -55,6 +55,8 @@ class CrawlEngine {
     LinkTable table_;
     StopRequest stop_;
     WordListCache lists_;
+    // Every copy of this run, whatever root or worker made it: outlives Remove and the workers.
+    WrittenCopies copies_;
     std::unique_ptr<CrawlWorker> worker_;  // UI thread only
 };
 

@@ -8,35 +8,48 @@
 namespace zavel {
 namespace {
 
-// Single-byte suffixes use the bytes 65..255; longer suffixes begin with a byte below 65, so no
-// suffix is a prefix of another. Two-byte suffixes begin with 1..32, three-byte ones with
-// 33..64; byte 0 never appears.
-constexpr int kSingleByteSuffixes = 191;
-constexpr int kTailBytes = 191;  // second and third bytes run through 65..255
-constexpr int kTwoByteLeads = 32;
-constexpr int kTwoByteSuffixes = kTwoByteLeads * kTailBytes;
+// Single-byte suffixes use the bytes 65..255; longer suffixes begin with a byte below 65 that
+// tells how many bytes follow, so no suffix is a prefix of another. Two-byte suffixes begin
+// with 1..32, three-byte ones with 33..63, and the rest with 64 followed by a byte 65 + n and n
+// digits in base 191: enough for any count a page can reach. Byte 0 never appears.
+constexpr std::uint64_t kSingleByteSuffixes = 191;
+constexpr std::uint64_t kDigits = 191;  // every byte after the first runs through 65..255
+constexpr std::uint64_t kTwoByteSuffixes = 32 * kDigits;
+constexpr std::uint64_t kThreeByteSuffixes = 31 * kDigits * kDigits;
+constexpr int kCountedLead = 64;
 
-char Byte(int value) {
+char Byte(std::uint64_t value) {
     return static_cast<char>(static_cast<unsigned char>(value));
+}
+
+char Digit(std::uint64_t value) {
+    return Byte(65 + value % kDigits);
 }
 
 }  // namespace
 
-std::string LinkTable::LabelSuffix(int j) {
+std::string LinkTable::LabelSuffix(std::uint64_t j) {
     if (j < kSingleByteSuffixes) {
         return std::string(1, Byte(65 + j));
     }
-    int k = j - kSingleByteSuffixes;
+    std::uint64_t k = j - kSingleByteSuffixes;
     if (k < kTwoByteSuffixes) {
-        return {Byte(1 + k / kTailBytes), Byte(65 + k % kTailBytes)};
+        return {Byte(1 + k / kDigits), Digit(k)};
     }
     k -= kTwoByteSuffixes;
-    // 32 * 191 * 191 further suffixes: far more than the table can ever hold.
-    return {Byte(33 + k / (kTailBytes * kTailBytes)), Byte(65 + (k / kTailBytes) % kTailBytes),
-            Byte(65 + k % kTailBytes)};
+    if (k < kThreeByteSuffixes) {
+        return {Byte(33 + k / (kDigits * kDigits)), Digit(k / kDigits), Digit(k)};
+    }
+    k -= kThreeByteSuffixes;
+    std::string digits;
+    do {
+        digits.insert(digits.begin(), Digit(k));
+        k /= kDigits;
+    } while (k != 0);
+    return std::string{Byte(kCountedLead), Byte(65 + digits.size())} + digits;
 }
 
-std::string LinkTable::ChildLabel(std::string_view parentLabel, int j) {
+std::string LinkTable::ChildLabel(std::string_view parentLabel, std::uint64_t j) {
     std::string label(parentLabel);
     label += LabelSuffix(j);
     return label;
@@ -47,13 +60,11 @@ bool LinkTable::InSubtree(std::string_view label, std::string_view subtreeLabel)
 }
 
 std::string LinkTable::NextRootLabel() {
-    return LabelSuffix(rootCount_.fetch_add(1));
+    return LabelSuffix(static_cast<std::uint64_t>(rootCount_.fetch_add(1)));
 }
 
 std::string LinkTable::AddressKey(const LinkRecord& record) {
-    // Lengths first, so that no choice of separator byte can make two addresses collide.
-    return std::to_string(record.host.size()) + ':' + std::to_string(record.dir.size()) + ':' +
-           record.host + record.dir + record.file;
+    return zavel::AddressKey(record.Parts());
 }
 
 std::unique_ptr<LinkRecord> LinkTable::Build(LinkArgs args, bool* addressValid) {

@@ -78,10 +78,11 @@ class LinkTable {
 
     // The label suffix of the child numbered j (from 0) of a page: the byte 65 + j for the
     // first 191 children, then longer suffixes that never begin with a byte of 65 or more.
-    // Suffixes of different j are never a prefix of one another, so labels stay unique and a
-    // label begins with another only inside that one's subtree. No byte is ever 0.
-    static std::string LabelSuffix(int j);
-    static std::string ChildLabel(std::string_view parentLabel, int j);
+    // Suffixes of different j are never a prefix of one another, for every j a page can reach
+    // (declined children count too, and the keyword list has no bound), so labels stay unique
+    // and a label begins with another only inside that one's subtree. No byte is ever 0.
+    static std::string LabelSuffix(std::uint64_t j);
+    static std::string ChildLabel(std::string_view parentLabel, std::uint64_t j);
     static bool InSubtree(std::string_view label, std::string_view subtreeLabel);
 
     // Held records were released (Expand): the worker must walk the table from the start again.

@@ -64,7 +64,7 @@ bool ReplaceTemporaryFile(const std::string& copy, const std::string& tempPath) 
 // The link scan of one page: every candidate that survives the reserved words becomes a child.
 void ScanPage(LinkRecord& record, ExpansionContext& context, std::string_view text,
               const std::vector<std::string>& keywords) {
-    int j = 0;
+    std::uint64_t j = 0;
     ScanForLinks(text, keywords, [&](std::string link) {
         if (Aborted(context)) {
             return false;
@@ -247,15 +247,20 @@ int ExpandPage(LinkRecord& record, ExpansionContext& context) {
 
     bool temporaryFilled = false;
     if (record.mode == kModeCopy && FileTypeMatches(*record.fileTypes, record.file)) {
+        // Read once: the directory chooser may change it meanwhile.
+        const std::string destDir = record.destDir->Get();
         std::string copy =
-            LocalCopyPath(CopyTarget{record.destDir->Get(), record.copyDirectory, record.rewrite},
+            LocalCopyPath(CopyTarget{destDir, record.copyDirectory, record.rewrite, context.copies},
                           record.Parts());
-        FetchOptions options{context.abort, kMaxCopyBytes, false};
+        FetchOptions options{context.abort, kMaxCopyBytes, false, destDir};
         if (copy.empty() || FetchPage(record.host, path, copy, options) == 0) {
             if (!Aborted(context)) {
                 SetImage(record, kImageFailed);
             }
             return 1;
+        }
+        if (context.copies != nullptr) {
+            context.copies->Note(copy, record.Parts());
         }
         temporaryFilled = ReplaceTemporaryFile(copy, record.tempPath);
         SetImage(record, kImageFetched);

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "engine/link_table.h"
+#include "engine/local_copy.h"
 #include "lists/word_list_cache.h"
 #include "platform/http/http_abort.h"
 
@@ -50,6 +51,9 @@ struct ExpansionContext {
     LinkTable* table = nullptr;
     StopRequest* stop = nullptr;
     WordListCache* lists = nullptr;
+    // The copies written in this run, which rewrite never replaces by another address's copy.
+    // May be null: then nothing is known of earlier copies.
+    WrittenCopies* copies = nullptr;
     // When requested, the expansion ends where it is: the record stays expanded and keeps what
     // it reached. May be null.
     const platform::HttpAbort* abort = nullptr;

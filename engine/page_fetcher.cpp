@@ -1,9 +1,12 @@
 #include "engine/page_fetcher.h"
 
+#include <unistd.h>
+
 #include <cstdio>
 #include <filesystem>
 #include <system_error>
 
+#include "engine/local_copy.h"
 #include "platform/http/http_client.h"
 #include "platform/message_box.h"
 
@@ -20,7 +23,7 @@ constexpr std::size_t kTransferBufferBytes = 120000;
 // fails before the response leaves an earlier file of that name as it was.
 class PageFile {
   public:
-    explicit PageFile(const std::string& path) : path_(path) {}
+    PageFile(const std::string& path, const std::string& below) : path_(path), below_(below) {}
     ~PageFile() {
         if (file_ != nullptr) {
             std::fclose(file_);
@@ -31,7 +34,14 @@ class PageFile {
 
     bool Create() {
         if (file_ == nullptr && !createFailed_) {
-            file_ = std::fopen(path_.c_str(), "wb");
+            if (below_.empty()) {
+                file_ = std::fopen(path_.c_str(), "wb");
+            } else if (const int fd = OpenCopyForWriting(below_, path_); fd >= 0) {
+                file_ = fdopen(fd, "wb");
+                if (file_ == nullptr) {
+                    close(fd);
+                }
+            }
             created_ = file_ != nullptr;
             createFailed_ = !created_;
         }
@@ -73,6 +83,7 @@ class PageFile {
 
   private:
     std::string path_;
+    std::string below_;
     std::FILE* file_ = nullptr;
     bool created_ = false;
     bool createFailed_ = false;
@@ -88,7 +99,7 @@ int FetchPage(const std::string& host, const std::string& path, const std::strin
 
 int FetchPage(const std::string& host, const std::string& path, const std::string& localFile,
               const FetchOptions& options) {
-    PageFile page(localFile);
+    PageFile page(localFile, options.below);
     std::uint64_t received = 0;
     bool overLimit = false;
 

@@ -31,6 +31,9 @@ struct FetchOptions {
     // are kept and the result is 1, otherwise the fetch fails.
     std::uint64_t maxBytes = std::numeric_limits<std::uint64_t>::max();
     bool keepTruncated = false;
+    // When not empty, localFile lies below this folder and is opened the way a local copy is
+    // (OpenCopyForWriting): no link below the folder is followed.
+    std::string below{};
 };
 int FetchPage(const std::string& host, const std::string& path, const std::string& localFile,
               const FetchOptions& options);

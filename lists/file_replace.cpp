@@ -113,6 +113,14 @@ bool WriteAll(int fd, std::string_view bytes) {
     return true;
 }
 
+bool WriteProtected(const std::string& path) {
+    if (access(path.c_str(), W_OK) != 0) {
+        return errno != ENOENT;
+    }
+    struct stat info {};
+    return stat(path.c_str(), &info) == 0 && (info.st_mode & 0222) == 0;
+}
+
 // Follows symbolic links at `path` so that the rename replaces the file, not the link.
 std::string ReplacedPath(const std::string& path) {
     std::error_code error;

@@ -15,6 +15,12 @@ namespace zavel {
 // part way left behind is removed by the next write of the same file, once its process is gone.
 bool ReplaceFileContents(const std::string& path, std::string_view bytes);
 
+// True when the file at `path` exists and may not be written: this process lacks the right, or
+// its mode grants nobody write access (0444 and the like), which also holds for root, whom the
+// permission bits do not stop. A writer that replaces a file by a rename must ask first: the
+// rename itself ignores the file's mode.
+bool WriteProtected(const std::string& path);
+
 // Writes all of `bytes` to the open descriptor, going on after interrupted writes.
 bool WriteAll(int fd, std::string_view bytes);
 

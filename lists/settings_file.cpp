@@ -57,8 +57,9 @@ int ReadSettingsInteger(std::string_view line) {
 }
 
 SettingsFile ReadSettingsFile(const std::string& path, const SettingsValues& builtIn) {
-    // Update access on purpose: a write-protected settings file counts as missing.
-    std::FILE* file = std::fopen(path.c_str(), "r+");
+    // Update access on purpose: a write-protected settings file counts as missing. The mode is
+    // asked as well, since root opens any file for update.
+    std::FILE* file = WriteProtected(path) ? nullptr : std::fopen(path.c_str(), "r+");
     if (file == nullptr) {
         return SettingsFile{builtIn, std::nullopt};
     }
@@ -109,6 +110,10 @@ std::string FormatSettingsFile(const SettingsValues& values, std::string_view ad
 
 bool WriteSettingsFile(const std::string& path, const SettingsValues& values,
                        std::string_view address) {
+    // A write-protected settings file stays as it is, as a truncating write would leave it.
+    if (WriteProtected(path)) {
+        return false;
+    }
     return ReplaceFileContents(path, FormatSettingsFile(values, address));
 }
 

@@ -61,7 +61,7 @@ int ReadSettingsInteger(std::string_view line);
 std::string FormatSettingsFile(const SettingsValues& values, std::string_view address);
 
 // Replaces the file as a whole (see ReplaceFileContents). False when nothing was written; the
-// old file then stays as it was.
+// old file then stays as it was. A write-protected file (see WriteProtected) is never replaced.
 bool WriteSettingsFile(const std::string& path, const SettingsValues& values,
                        std::string_view address);
 

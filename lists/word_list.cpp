@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "lists/embedded_text.h"
+#include "lists/file_replace.h"
 #include "lists/list_line.h"
 
 namespace zavel {
@@ -54,8 +55,9 @@ std::string_view DefaultWordList(WordListKind kind) {
 }
 
 std::optional<std::vector<std::string>> ReadWordList(const std::string& path) {
-    // Update access on purpose: a write-protected list is treated as if it were missing.
-    std::FILE* file = std::fopen(path.c_str(), "r+");
+    // Update access on purpose: a write-protected list is treated as if it were missing. The
+    // mode is asked as well, since root opens any file for update.
+    std::FILE* file = WriteProtected(path) ? nullptr : std::fopen(path.c_str(), "r+");
     if (file == nullptr) {
         return std::nullopt;
     }

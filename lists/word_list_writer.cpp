@@ -1,9 +1,5 @@
 #include "lists/word_list_writer.h"
 
-#include <unistd.h>
-
-#include <cerrno>
-
 #include "lists/file_replace.h"
 
 namespace zavel {
@@ -19,7 +15,7 @@ std::string FormatWordList(const std::vector<std::string>& entries) {
 
 bool WriteWordList(const std::string& path, const std::vector<std::string>& entries) {
     // A rename would replace a write-protected file that an in-place write could not open.
-    if (access(path.c_str(), W_OK) != 0 && errno != ENOENT) {
+    if (WriteProtected(path)) {
         return false;
     }
     return ReplaceFileContents(path, FormatWordList(entries));

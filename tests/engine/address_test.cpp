@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/local_copy.h"
 #include "tests/support/collapse_model.h"
 #include "tests/support/temp_dir.h"
 
@@ -228,7 +229,7 @@ TEST_F(AddressCopy, NamesAndRecreatedDirectories) {
         {1, {"h", "/a/b", "/"}, "a/b/index.html"},
         {1, {"h", "/a//b", "/x.tar.gz"}, "a/b/x.gz"},
         {1, {"h", "", "/x.cgi?id=3"}, "x.cgi?id=3"},
-        {0, {"h", "/a", "/.."}, "index.html"},
+        {0, {"h", "/a", "/.."}, "p."},
         {0, {"h", "", std::string("/n\0/m.h\0", 8)}, "n__m.h_"},
     };
     for (const Case& c : cases) {
@@ -273,6 +274,58 @@ TEST_F(AddressCopy, ExistingNamesAreKeptWithABound) {
     EXPECT_EQ(Checked({dest_, 0, 0}, parts), dest_ + "/" + base + ".html");
     test::WriteFileBytes(dest_ + "/" + base + ".html", "");
     EXPECT_EQ(Checked({dest_, 0, 0}, parts), "");
+}
+
+// Writes the copy as the fetcher does and notes it: its text is its address.
+void WriteCopy(const std::string& dest, const std::string& path, const AddressParts& parts,
+               WrittenCopies& written) {
+    const int fd = OpenCopyForWriting(dest, path);
+    ASSERT_GE(fd, 0) << path;
+    const std::string text = AddressKey(parts);
+    EXPECT_EQ(write(fd, text.data(), text.size()), static_cast<ssize_t>(text.size()));
+    close(fd);
+    written.Note(path, parts);
+}
+
+TEST_F(AddressCopy, NoCopyTakesThePlaceOfAnotherAddresssCopy) {
+    // "." is every folder's own name, so "/.." and "/." take the next free names. With rewrite
+    // on, a file this run wrote is replaced only by a copy of the same address.
+    const std::vector<std::pair<AddressParts, std::string>> copies = {
+        {{"h", "", "/"}, "index.html"}, {{"h", "/a", "/.."}, "p."},        {{"h", "", "/."}, "pp."},
+        {{"h", "", "/..."}, "ppp."},    {{"h", "/a", "/"}, "indexp.html"},
+    };
+    for (const int rewrite : {0, 1}) {
+        fs::remove_all(dest_);
+        fs::create_directory(dest_);
+        WrittenCopies written;
+        for (const auto& [parts, name] : copies) {
+            const std::string path = Checked({dest_, 0, rewrite, &written}, parts);
+            EXPECT_EQ(path, dest_ + "/" + name) << rewrite;
+            WriteCopy(dest_, path, parts, written);
+        }
+        for (const auto& [parts, name] : copies) {
+            EXPECT_EQ(test::ReadFileBytes(dest_ + "/" + name), AddressKey(parts)) << name;
+        }
+        // The same address again: rewrite refreshes its own copy, rewrite off keeps it.
+        EXPECT_EQ(Checked({dest_, 0, rewrite, &written}, copies[1].first),
+                  dest_ + (rewrite == 1 ? "/p." : "/pppp."));
+    }
+
+    // Past its capacity the memory keeps what it knows and replaces no file it does not know:
+    // that might be one of this run's.
+    fs::remove_all(dest_);
+    fs::create_directory(dest_);
+    WrittenCopies small(1);
+    test::WriteFileBytes(dest_ + "/old.html", "from before");
+    const AddressParts first{"h", "", "/old.html"};
+    const AddressParts second{"h", "/b", "/old.html"};
+    EXPECT_EQ(Checked({dest_, 0, 1, &small}, first), dest_ + "/old.html");
+    WriteCopy(dest_, dest_ + "/old.html", first, small);
+    EXPECT_EQ(Checked({dest_, 0, 1, &small}, second), dest_ + "/oldp.html");
+    WriteCopy(dest_, dest_ + "/oldp.html", second, small);  // not remembered
+    test::WriteFileBytes(dest_ + "/x.html", "from before");
+    EXPECT_EQ(Checked({dest_, 0, 1, &small}, {"h", "", "/x.html"}), dest_ + "/xp.html");
+    EXPECT_EQ(Checked({dest_, 0, 1, &small}, first), dest_ + "/old.html");
 }
 
 TEST_F(AddressCopy, NoDestinationNoCopyAndTheRootKeepsOneSeparator) {

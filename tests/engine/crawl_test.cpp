@@ -254,6 +254,90 @@ TEST_F(CrawlTest, CopyModeRecreatesDirectoriesAndKeepsOrReplacesOldFiles) {
     EXPECT_EQ(ReadFileBytes(destDir + "/x.gif"), "new gif");
 }
 
+// Every page but the ones a test serves itself says which server and path it is.
+void ServeAddressOfEachPage(test::LoopbackServer& server) {
+    server.http().Get(R"(/.+)", [](const httplib::Request& request, httplib::Response& response) {
+        response.set_content(request.get_header_value("Host") + request.path, "text/html");
+    });
+}
+
+TEST_F(CrawlTest, CopiesNeverWriteThroughALinkOrOutsideTheDestination) {
+    settings.mode = kModeCopy;
+    settings.rewrite = 1;
+    settings.copyDirectory = 1;
+    server.Serve("/", Links({"page.html", "hard.html", "a/x.html", "a/b/y.html"}));
+    ServeAddressOfEachPage(server);
+    const std::string outside = dir.path() + "/outside.html";
+    const std::string elsewhere = dir.path() + "/elsewhere";
+    WriteFileBytes(outside, "precious");
+    WriteFileBytes(dir.path() + "/other-name.html", "precious too");
+    std::filesystem::create_directory(elsewhere);
+    std::filesystem::create_symlink(outside, destDir + "/page.html");
+    std::filesystem::create_symlink(outside, destDir + "/keep.html");
+    std::filesystem::create_hard_link(dir.path() + "/other-name.html", destDir + "/hard.html");
+    std::filesystem::create_directory_symlink(elsewhere, destDir + "/a");
+    StartCrawl();
+    test::CapturedBoxes boxes;  // the copies below the linked folder cannot be made
+    Add("http://" + server.host() + "/");
+    settings.rewrite = 0;
+    Add("http://" + server.host() + "/keep.html");
+    Run();
+
+    // Rewrite on: the link and the second name are replaced by the copy, never written through.
+    EXPECT_EQ(ReadFileBytes(outside), "precious");
+    EXPECT_EQ(ReadFileBytes(dir.path() + "/other-name.html"), "precious too");
+    EXPECT_FALSE(std::filesystem::is_symlink(destDir + "/page.html"));
+    EXPECT_EQ(ReadFileBytes(destDir + "/page.html"), server.host() + "/page.html");
+    EXPECT_EQ(ReadFileBytes(destDir + "/hard.html"), server.host() + "/hard.html");
+    // Rewrite off: the link is a taken name.
+    EXPECT_TRUE(std::filesystem::is_symlink(destDir + "/keep.html"));
+    EXPECT_EQ(ReadFileBytes(destDir + "/keepp.html"), server.host() + "/keep.html");
+    // A linked folder is not entered: nothing is written or made behind it.
+    EXPECT_TRUE(std::filesystem::is_empty(elsewhere));
+    EXPECT_EQ(Summary(), (std::vector<std::string>{"A 0 2 /", "B 0 2 /keep.html",
+                                                   "AA 1 2 /page.html", "AB 1 2 /hard.html",
+                                                   "AC 1 0 /a/x.html", "AD 1 0 /a/b/y.html"}));
+}
+
+TEST_F(CrawlTest, RewriteNeverReplacesACopyOfThisRunByAnotherAddresssCopy) {
+    settings.mode = kModeCopy;
+    settings.rewrite = 1;
+    auto generation = std::make_shared<std::atomic<int>>(1);
+    const auto rootPage = [this](int generation) {
+        const std::string other = "http://localhost:" + std::to_string(server.port());
+        return std::to_string(generation) +
+               Links({"c/", "k/", "k/a.x.html", "k/a.y.html", other + "/k/a.x.html"});
+    };
+    server.http().Get("/", [=](const httplib::Request&, httplib::Response& response) {
+        response.set_content(rootPage(generation->load()), "text/html");
+    });
+    ServeAddressOfEachPage(server);
+    WriteFileBytes(destDir + "/index.html", "from an earlier crawl");
+    StartCrawl();
+    Add("http://" + server.host() + "/");
+    Run();
+
+    const std::string here = server.host();
+    const std::string there = "localhost:" + std::to_string(server.port());
+    const std::vector<std::pair<std::string, std::string>> expected = {
+        {"index.html", rootPage(1)},  // the file from before the crawl is replaced
+        {"indexp.html", here + "/c/"},       {"indexpp.html", here + "/k/"},
+        {"a.html", here + "/k/a.x.html"},    {"ap.html", here + "/k/a.y.html"},
+        {"app.html", there + "/k/a.x.html"},
+    };
+    for (const auto& [name, contents] : expected) {
+        EXPECT_EQ(ReadFileBytes(destDir + "/" + name), contents) << name;
+    }
+    // The same address again (a second root) refreshes its own copy.
+    generation->store(2);
+    Add("http://" + server.host() + "/");
+    WaitFinished();
+    EXPECT_EQ(ReadFileBytes(destDir + "/index.html"), rootPage(2));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(destDir),
+                            std::filesystem::directory_iterator()),
+              6);
+}
+
 TEST_F(CrawlTest, FailedCopiesAndFetchesShowTheCross) {
     settings.mode = kModeCopy;
     // The destination is a file: no copy can be created below it.

@@ -178,6 +178,41 @@ TEST_F(LinkTableTest, LabelsAreBytesAndStayUniqueAndPrefixFreeBeyondTheSingleByt
     }
 }
 
+TEST_F(LinkTableTest, LabelsStayPrefixFreeForEveryChildCountAPageCanReach) {
+    // Windows around every change of suffix length, the counts an 8 MiB page reaches with one
+    // keyword (about 2.8 million) or many, and the far end of the counter.
+    std::vector<std::uint64_t> starts = {
+        0,       191 - 50,   191 + 6112 - 50, 1137214 - 50, 1173695 - 50,
+        2800000, 1ull << 31, 1ull << 32,      ~0ull - 100};
+    for (std::uint64_t power = 191;; power *= 191) {
+        starts.push_back(1137214 + power - 50);  // one digit more
+        if (power > ~0ull / 191) {
+            break;
+        }
+    }
+    std::set<std::uint64_t> counts;
+    for (std::uint64_t start : starts) {
+        for (std::uint64_t j = start; j - start < 100; ++j) {
+            counts.insert(j);
+        }
+    }
+    std::set<std::string> suffixes;
+    for (std::uint64_t j : counts) {
+        const std::string suffix = LinkTable::LabelSuffix(j);
+        EXPECT_EQ(suffix.find('\0'), std::string::npos) << j;
+        EXPECT_LE(suffix.size(), 11u) << j;
+        ASSERT_TRUE(suffixes.insert(suffix).second) << "repeated suffix at " << j;
+    }
+    for (auto it = suffixes.begin(); std::next(it) != suffixes.end(); ++it) {
+        ASSERT_FALSE(LinkTable::InSubtree(*std::next(it), *it)) << "prefix at " << *it;
+    }
+    // The first 191 children keep their one documented byte; the rest keep their former
+    // suffixes up to the counted ones.
+    EXPECT_EQ(LinkTable::LabelSuffix(191), std::string("\x01"
+                                                       "A"));
+    EXPECT_EQ(LinkTable::LabelSuffix(1137213), std::string("?\xff\xff"));
+}
+
 TEST_F(LinkTableTest, SubtreeOfAPageWithManyChildrenHoldsOnlyItsOwn) {
     LinkRecord* root = Root("http://example.com/");
     std::vector<LinkRecord*> children;

@@ -5,6 +5,7 @@
 // Input: one byte of choices, then lines. Bit 0 of the choice gives the link a parent (the
 // first line, resolved as a root); bit 1 takes the parts for the copy from the next two lines
 // as they stand instead of from the resolved link; bits 2 and 3 are copyDirectory and rewrite.
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -91,6 +92,13 @@ void CheckCopyPath(const AddressParts& parts, int copyDirectory, int rewrite) {
         }
         start = end + 1;
     }
+    // The name is free: nothing is under it with rewrite off, and never a folder (a name "."
+    // included) with rewrite on.
+    struct stat info {};
+    if (lstat(path.c_str(), &info) == 0) {
+        FUZZ_CHECK(rewrite == 1 && !S_ISDIR(info.st_mode));
+    }
+
     // The same seen as the system would: after lexical normalisation it is still below.
     const fs::path below =
         fs::path(path).lexically_normal().lexically_relative(fs::path(box.dest).lexically_normal());

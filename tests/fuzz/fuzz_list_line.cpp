@@ -25,7 +25,8 @@ std::FILE* OpenBytes(std::string& bytes) {
 }
 
 // What the reader must give for each line: the bytes up to and including a line feed, or 99
-// of them, or what is left; the text ends at the first CR, LF or byte 0 of that piece.
+// of them, or what is left; the text ends at the first CR, LF or byte 0 of that piece. A piece
+// of 99 bytes that ends in the CR of a CR LF pair takes the LF with it.
 std::vector<std::string> ExpectedLines(const std::string& bytes) {
     std::vector<std::string> lines;
     std::size_t at = 0;
@@ -36,6 +37,8 @@ std::vector<std::string> ExpectedLines(const std::string& bytes) {
         }
         if (end < bytes.size() && end - at < zavel::kListLineSize - 1) {
             ++end;  // the line feed belongs to this piece
+        } else if (end < bytes.size() && bytes[end - 1] == '\r' && bytes[end] == '\n') {
+            ++end;  // so does the line feed of a line end cut in two
         }
         const std::string piece = bytes.substr(at, end - at);
         lines.push_back(piece.substr(0, piece.find_first_of(std::string("\r\n\0", 3))));

@@ -44,6 +44,7 @@ TEST_P(ReadListLineTest, YieldsExpectedLines) {
     EXPECT_EQ(AllLines(GetParam().bytes), GetParam().lines);
 }
 
+const std::string k98(98, 'a');
 const std::string k99(99, 'a');
 
 INSTANTIATE_TEST_SUITE_P(
@@ -57,6 +58,13 @@ INSTANTIATE_TEST_SUITE_P(
                     // The line end of a full 99-character line comes back as a line of its own.
                     LineCase{"Exactly99", k99 + "\r\n", {k99, ""}},
                     LineCase{"Exactly100", k99 + "b\r\n", {k99, "b"}},
+                    // A read that stops between CR and LF takes the LF too, so the lines after it
+                    // keep their places (an earlier CR in the same read changes nothing).
+                    LineCase{"Exactly98CrLf", k98 + "\r\nnext\r\n", {k98, "next"}},
+                    LineCase{"SplitCrLfAfterAnotherCr",
+                             "ab\r" + std::string(95, 'c') + "\r\nnext\n",
+                             {"ab", "next"}},
+                    LineCase{"Exactly98CrAtTheEnd", k98 + "\r", {k98}},
                     LineCase{"Length250",
                              k99 + std::string(99, 'b') + std::string(52, 'c') + "\r\n",
                              {k99, std::string(99, 'b'), std::string(52, 'c')}},

@@ -219,6 +219,32 @@ TEST(FileReplace, TheNextWriteRemovesWhatAKilledWriterLeftAndNothingElse) {
     EXPECT_EQ(Names(dir.path()), expected);
 }
 
+TEST(SettingsFile, WriteProtectedFileStaysAsItIsAlsoBehindALinkAndForRoot) {
+    test::TempDir dir;
+    const std::string old = "2\r\n1\r\n5\r\n/old\r\n*.*;\r\n0\r\n0\r\n1\r\n1\r\nold.example/\r\n";
+    for (const mode_t mode : {0444, 0555, 0400}) {
+        for (const bool linked : {false, true}) {
+            const std::string file = dir / (linked ? "real.lst" : "status.lst");
+            test::WriteFileBytes(file, old);
+            ASSERT_EQ(chmod(file.c_str(), mode), 0);
+            if (linked) {
+                std::filesystem::create_symlink(file, dir / "status.lst");
+            }
+            // It counts as missing when read, and is not replaced when written.
+            EXPECT_FALSE(ReadSettingsFile(dir / "status.lst", kBuiltIn).address.has_value());
+            EXPECT_FALSE(WriteSettingsFile(dir / "status.lst", kBuiltIn, "new.example/"));
+            EXPECT_EQ(test::ReadFileBytes(file), old) << mode << linked;
+            struct stat info {};
+            ASSERT_EQ(stat(file.c_str(), &info), 0);
+            EXPECT_EQ(info.st_mode & 07777, mode);
+            // No new file was left beside it either.
+            EXPECT_EQ(Names(dir.path()).size(), linked ? 2u : 1u);
+            std::filesystem::remove(dir / "status.lst");
+            std::filesystem::remove(file);
+        }
+    }
+}
+
 TEST(FileReplace, KeepsPermissionsAndSymbolicLinks) {
     test::TempDir dir;
     test::WriteFileBytes(dir / "real.lst", "old\n");
