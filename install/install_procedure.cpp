@@ -52,14 +52,17 @@ std::optional<std::string> InstallFolderFor(std::string destination, const std::
 }
 
 // Whether the install record and the setup engine can both carry the folder: one line the
-// record's reader takes whole, and a value the .inf can quote (a double quote would end it
-// early) and the engine reads back as it stands (a backslash is the .inf's path separator).
+// record's reader takes whole, a value the .inf can quote (a double quote would end it early)
+// and the engine reads back as it stands (a backslash is the .inf's path separator), and a
+// path the menu entries can start (desktop launchers look a program up before they resolve
+// the "%%" that a "%" becomes in an Exec line, and find nothing).
 bool Recordable(const std::string& installFolder) {
     if (installFolder.size() > kLongestInstallFolder) {
         return false;
     }
     for (const char c : installFolder) {
-        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f || c == '"' || c == '\\') {
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f || c == '"' || c == '\\' ||
+            c == '%') {
             return false;
         }
     }
@@ -91,9 +94,10 @@ std::optional<SetupEngineProcess> StartInstall(const std::string& destination,
         return std::nullopt;
     }
     if (!Recordable(*installFolder)) {
-        platform::ShowErrorBox(*installFolder +
-                               ": ZAVEL cannot be installed here. The folder's path may have at "
-                               "most 99 characters and no double quote or backslash.");
+        platform::ShowErrorBox(
+            *installFolder +
+            ": ZAVEL cannot be installed here. The folder's path may have at "
+            "most 99 characters and no double quote, backslash or percent sign.");
         return std::nullopt;
     }
 
