@@ -42,6 +42,12 @@ bool IsPlainFileName(std::string_view name) {
            name.find('/') == std::string_view::npos && name.find('\0') == std::string_view::npos;
 }
 
+bool IsRunnableFile(const std::string& path) {
+    struct stat info {};
+    return stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) &&
+           access(path.c_str(), X_OK) == 0;
+}
+
 bool MakeFolders(const std::string& path) {
     std::error_code error;
     std::filesystem::create_directories(path, error);

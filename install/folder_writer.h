@@ -59,6 +59,9 @@ class VerifiedFolder {
 // "..".
 bool IsPlainFileName(std::string_view name);
 
+// Whether `path` is a plain file (links followed) that this user may run.
+bool IsRunnableFile(const std::string& path);
+
 // Makes a folder and the folders above it where missing (0755 less the umask). True when it is
 // a folder afterwards.
 bool MakeFolders(const std::string& path);

@@ -51,14 +51,18 @@ std::optional<std::string> InstallFolderFor(std::string destination, const std::
     return destination + kProductFolderName + "/";
 }
 
-// Whether the install record can carry the folder: one line the record's reader takes whole,
-// and a value the .inf can quote (a double quote would end it early).
+// Whether the install record and the setup engine can both carry the folder: one line the
+// record's reader takes whole, a value the .inf can quote (a double quote would end it early)
+// and the engine reads back as it stands (a backslash is the .inf's path separator), and a
+// path the menu entries can start (desktop launchers look a program up before they resolve
+// the "%%" that a "%" becomes in an Exec line, and find nothing).
 bool Recordable(const std::string& installFolder) {
     if (installFolder.size() > kLongestInstallFolder) {
         return false;
     }
     for (const char c : installFolder) {
-        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f || c == '"') {
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f || c == '"' || c == '\\' ||
+            c == '%') {
             return false;
         }
     }
@@ -90,9 +94,10 @@ std::optional<SetupEngineProcess> StartInstall(const std::string& destination,
         return std::nullopt;
     }
     if (!Recordable(*installFolder)) {
-        platform::ShowErrorBox(*installFolder +
-                               ": ZAVEL cannot be installed here. The folder's path may have at "
-                               "most 99 characters and no double quote.");
+        platform::ShowErrorBox(
+            *installFolder +
+            ": ZAVEL cannot be installed here. The folder's path may have at "
+            "most 99 characters and no double quote, backslash or percent sign.");
         return std::nullopt;
     }
 
@@ -127,7 +132,9 @@ std::optional<SetupEngineProcess> StartInstall(const std::string& destination,
         sources.setupEngineFolder.empty() ? RunningProgramFolder() : sources.setupEngineFolder;
     const std::optional<std::string> engine = FindSetupEngine(besideFolder);
     std::optional<SetupEngineProcess> started;
-    if (engine) {
+    // The setup engine takes the .inf and every file it copies from the work folder: one that
+    // was refused above (a link, or someone else's folder) is never handed to it.
+    if (work && engine) {
         started = SetupEngineProcess::Start(*engine, workFolder + "/" + kInfFileName, workFolder);
     }
     if (!started) {

@@ -1,7 +1,6 @@
 #include "install/setup_engine_launch.h"
 
 #include <spawn.h>
-#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -11,19 +10,11 @@
 #include <system_error>
 #include <vector>
 
+#include "install/folder_writer.h"
+
 extern char** environ;
 
 namespace zavel {
-namespace {
-
-bool Runnable(const std::string& path) {
-    struct stat info {};
-    return stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) &&
-           access(path.c_str(), X_OK) == 0;
-}
-
-}  // namespace
-
 std::string RunningProgramFolder() {
     std::error_code error;
     const std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", error);
@@ -36,7 +27,7 @@ std::string RunningProgramFolder() {
 std::optional<std::string> FindSetupEngine(const std::string& besideFolder) {
     if (!besideFolder.empty()) {
         const std::string beside = besideFolder + "/" + kSetupEngineName;
-        if (Runnable(beside)) {
+        if (IsRunnableFile(beside)) {
             return beside;
         }
     }
@@ -56,7 +47,7 @@ std::optional<std::string> FindSetupEngine(const std::string& besideFolder) {
         const std::string folder = folders.substr(start, end - start);
         if (!folder.empty() && folder.front() == '/') {
             const std::string candidate = folder + "/" + kSetupEngineName;
-            if (Runnable(candidate)) {
+            if (IsRunnableFile(candidate)) {
                 return candidate;
             }
         }

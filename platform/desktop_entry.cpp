@@ -7,6 +7,7 @@
 #include <fstream>
 #include <set>
 #include <sstream>
+#include <string_view>
 
 namespace zavel::platform {
 namespace {
@@ -173,17 +174,31 @@ std::optional<DesktopEntry> InstalledEntry(const std::string& id) {
     return std::nullopt;
 }
 
-// Whether a word of an Exec line holds a field code other than "%%".
-bool HoldsFieldCode(const std::string& word) {
+// Whether a word of an Exec line holds a field code other than "%%"; with `codes`, one of them.
+bool HoldsFieldCode(const std::string& word, std::string_view codes = {}) {
     for (std::size_t i = 0; i + 1 < word.size(); ++i) {
         if (word[i] == '%') {
-            if (word[i + 1] != '%') {
+            if (word[i + 1] != '%' &&
+                (codes.empty() || codes.find(word[i + 1]) != std::string_view::npos)) {
                 return true;
             }
             ++i;
         }
     }
     return false;
+}
+
+// The field codes that stand for the argument.
+constexpr std::string_view kArgumentCodes = "fFuU";
+
+// Whether a quoted word would carry the argument inside other text. The argument, an address
+// a web page chose, may hold anything; in a quoted word it would become part of a text that the
+// program may read as a command (sh -c "browser %u"), which the desktop-entry rules forbid for
+// that reason. A quoted code standing alone ("%u") is still a word of its own.
+bool QuotesTheArgument(const std::string& word) {
+    const bool alone = word.size() == 2 && word[0] == '%' &&
+                       kArgumentCodes.find(word[1]) != std::string_view::npos;
+    return !alone && HoldsFieldCode(word, kArgumentCodes);
 }
 
 }  // namespace
@@ -326,6 +341,9 @@ std::vector<std::string> ExecArguments(const DesktopEntry& entry, const std::str
     bool argumentPlaced = false;
     for (std::size_t w = 0; w < words.size(); ++w) {
         const std::string& text = words[w];
+        if (quoted[w] && QuotesTheArgument(text)) {
+            return {};
+        }
         // A field code standing alone may become no word at all, or two.
         if (!quoted[w] && text == "%i") {
             if (!entry.icon.empty()) {

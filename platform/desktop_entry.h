@@ -33,8 +33,10 @@ std::optional<DesktopEntry> ReadDesktopEntry(const std::string& path, const std:
 // The argument vector of an Exec line for one argument: quoting and escapes resolved, %f %F %u
 // %U replaced by `argument`, %i by "--icon" and the icon, %c by the name, %k by the entry's path,
 // %% by "%", other field codes dropped. When the line has no %f %F %u or %U, the argument is
-// appended. Empty when the line cannot be parsed (an unclosed quote) or names no program of
-// its own (its first word is empty or holds a field code).
+// appended. Empty when the line cannot be parsed (an unclosed quote), names no program of its
+// own (its first word is empty or holds a field code), or puts the argument into a quoted word
+// with other text (sh -c "browser %u"): the argument is only ever a word of its own or part of
+// an unquoted one.
 std::vector<std::string> ExecArguments(const DesktopEntry& entry, const std::string& argument);
 
 // The program file `name` stands for: itself when it holds a "/", otherwise the first

@@ -5,6 +5,18 @@
 
 namespace zavel::platform {
 
+namespace {
+
+// Whether the placeholder at `at` is a quoted word by itself ("%1" between blanks), which is
+// still an argument of its own.
+bool QuotedAlone(std::string_view command, std::size_t at) {
+    const auto blankOrEnd = [&](std::size_t i) { return i >= command.size() || command[i] == ' '; };
+    return at >= 1 && command[at - 1] == '"' && (at == 1 || command[at - 2] == ' ') &&
+           at + 2 < command.size() && command[at + 2] == '"' && blankOrEnd(at + 3);
+}
+
+}  // namespace
+
 SplitCommand SplitMailCommand(std::string_view command, std::string_view mailUrl) {
     SplitCommand split;
     bool insideQuotes = false;
@@ -16,6 +28,7 @@ SplitCommand SplitMailCommand(std::string_view command, std::string_view mailUrl
         } else if (c == '%') {
             // The placeholder's letter or digit goes with it, whatever it is.
             split.arguments.append(mailUrl);
+            split.addressQuoted = split.addressQuoted || (insideQuotes && !QuotedAlone(command, i));
             ++i;
         } else if (c == ' ' && !insideQuotes && !inArguments) {
             inArguments = true;
@@ -40,7 +53,7 @@ bool StartMailProgram(const std::string& mailAddress) {
         return false;
     }
     const SplitCommand split = SplitMailCommand(*command, "mailto:" + mailAddress);
-    return ShellExecuteProgram(split.program, split.arguments);
+    return !split.addressQuoted && ShellExecuteProgram(split.program, split.arguments);
 }
 
 }  // namespace zavel::platform

@@ -17,6 +17,10 @@ inline constexpr std::size_t kMailCommandMax = 299;
 struct SplitCommand {
     std::string program;
     std::string arguments;
+    // A placeholder stood inside quotes with other text: the address would be part of a quoted
+    // argument, which a handler such as sh -c "mail %u" reads as a command. Such a command is
+    // not started. A placeholder quoted alone ("%u") is an argument of its own.
+    bool addressQuoted = false;
     bool operator==(const SplitCommand&) const = default;
 };
 
@@ -24,7 +28,8 @@ struct SplitCommand {
 // start: a double quote toggles inside-quotes and is dropped; a percent sign and the character
 // after it become `mailUrl` in the arguments text; the first blank outside quotes ends the
 // program text and is dropped; every other character goes to the program text until then and
-// to the arguments text afterwards.
+// to the arguments text afterwards. A placeholder inside quotes with other text sets
+// addressQuoted.
 SplitCommand SplitMailCommand(std::string_view command, std::string_view mailUrl);
 
 // The command line of the desktop's default mailto handler (the Exec line of its desktop
@@ -34,7 +39,8 @@ std::optional<std::string> MailHandlerCommand();
 
 // Starts the mail handler for `mailAddress` ("info@example.com"): its command split with the
 // address's URL form "mailto:" + address, the program started through the shell. False when
-// there is no handler or it could not be started; the caller stays silent either way.
+// there is no handler, its command quotes the address, or it could not be started; the caller
+// stays silent either way.
 bool StartMailProgram(const std::string& mailAddress);
 
 }  // namespace zavel::platform

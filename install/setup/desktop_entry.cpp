@@ -68,9 +68,11 @@ std::string EscapeValue(std::string_view value) {
 }
 
 std::string MenuEntryText(std::string_view group, std::string_view name, std::string_view target,
-                          bool runnable) {
+                          std::string_view opener) {
+    const bool runnable = opener.empty();
     // The Exec line is a value too: its quoting comes first, the value's escapes over it.
-    const std::string exec = runnable ? ExecArgument(target) : "xdg-open " + ExecArgument(target);
+    const std::string exec =
+        runnable ? ExecArgument(target) : ExecArgument(opener) + " " + ExecArgument(target);
     std::string folder(target.substr(0, target.rfind('/') + 1));
     std::string text = "[Desktop Entry]\n";
     text += "Type=Application\n";

@@ -1,7 +1,7 @@
 // A program-group item as this desktop knows it: a menu entry, one ".desktop" file in the
 // user's applications folder (the freedesktop desktop-entry format). An item whose target can
-// be run starts it; any other target, such as the help document, is opened with the desktop's
-// opener for that file.
+// be run starts it; any other target is given to a program that opens it: a help file to the
+// help engine, anything else to the desktop's opener for that file.
 #pragma once
 
 #include <optional>
@@ -17,9 +17,10 @@ inline constexpr std::string_view kGroupKey = "X-Zavel-Group";
 // digits made one "-". nullopt when no letter or digit is left.
 std::optional<std::string> MenuEntryFileName(std::string_view group, std::string_view item);
 
-// The entry for the item `name` of `group`, starting (runnable) or opening `target`.
+// The entry for the item `name` of `group`: it starts `target` when `opener` is empty, and
+// otherwise starts `opener` with `target` as its argument.
 std::string MenuEntryText(std::string_view group, std::string_view name, std::string_view target,
-                          bool runnable);
+                          std::string_view opener);
 
 // Whether an entry's text carries the engine's mark.
 bool IsOwnMenuEntry(std::string_view text);

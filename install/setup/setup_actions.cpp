@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -77,7 +78,32 @@ bool Delete(const SetupPlan& plan, const SetupPlaces& places, std::string& error
     return true;
 }
 
-bool Items(const SetupPlan& plan, const SetupPlaces& places, std::string& error) {
+// The program that opens `target` from the menu; "" when the target is a program itself. A help
+// file opens in the help engine, which here is the program the file belongs to (zavel.hlp
+// beside zavel.exe, as the program finds its help): it shows the file in its help window. The
+// desktop's opener would go by the name and take a ".hlp" file for a WinHelp file.
+std::string OpenerOf(const std::string& target) {
+    if (IsRunnableFile(target)) {
+        return {};
+    }
+    const fs::path path(target);
+    std::string extension = path.extension().string();
+    for (char& c : extension) {
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    }
+    if (extension == ".hlp") {
+        for (const char* programExtension : {".exe", ""}) {
+            const std::string program = fs::path(path).replace_extension(programExtension).string();
+            if (IsRunnableFile(program)) {
+                return program;
+            }
+        }
+    }
+    return "xdg-open";
+}
+
+bool Items(const SetupPlan& plan, const SetupPlaces& places, std::string& error,
+           std::ostream& notes) {
     if (plan.items.empty()) {
         return true;
     }
@@ -97,21 +123,26 @@ bool Items(const SetupPlan& plan, const SetupPlaces& places, std::string& error)
             error = "the item " + item.name + " cannot be named as a menu entry";
             return false;
         }
+        // Only an entry of ours is replaced or removed, never one the user made (or a link
+        // put) under the same name.
+        const std::string path = places.applicationsDir + "/" + *name;
+        struct stat existing {};
+        const bool taken = lstat(path.c_str(), &existing) == 0;
+        const bool ours = folder->HasPlainFile(*name) && IsOwnMenuEntry(ReadWhole(path));
         if (item.target.empty()) {
-            // Only an entry of ours is removed, never one the user made under the same name.
-            if (folder->HasPlainFile(*name) &&
-                IsOwnMenuEntry(ReadWhole(places.applicationsDir + "/" + *name)) &&
-                !folder->RemoveFile(*name)) {
+            if (ours && !folder->RemoveFile(*name)) {
                 error = "cannot remove the menu entry " + *name;
                 return false;
             }
             continue;
         }
-        struct stat target {};
-        const bool runnable = stat(item.target.c_str(), &target) == 0 && S_ISREG(target.st_mode) &&
-                              access(item.target.c_str(), X_OK) == 0;
-        if (!folder->WriteFile(*name,
-                               MenuEntryText(item.group, item.name, item.target, runnable))) {
+        if (taken && !ours) {
+            notes << "zavel-setup: " << path
+                  << ": a menu entry this engine did not write; it is left as it is\n";
+            continue;
+        }
+        if (!folder->WriteFile(
+                *name, MenuEntryText(item.group, item.name, item.target, OpenerOf(item.target)))) {
             error = "cannot write the menu entry " + *name;
             return false;
         }
@@ -170,13 +201,14 @@ bool CheckPlan(const SetupPlan& plan, std::string& error) {
     return true;
 }
 
-bool CarryOut(const SetupPlan& plan, const SetupPlaces& places, std::string& error) {
+bool CarryOut(const SetupPlan& plan, const SetupPlaces& places, std::string& error,
+              std::ostream& notes) {
     for (const FileCopy& copy : plan.copies) {
         if (!Copy(copy, error)) {
             return false;
         }
     }
-    return Delete(plan, places, error) && Items(plan, places, error) &&
+    return Delete(plan, places, error) && Items(plan, places, error, notes) &&
            Registry(plan, places, error);
 }
 

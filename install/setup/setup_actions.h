@@ -2,6 +2,7 @@
 // files, the program-group items and the registry, in that order.
 #pragma once
 
+#include <ostream>
 #include <string>
 
 #include "install/setup/setup_plan.h"
@@ -14,7 +15,10 @@ bool CheckPlan(const SetupPlan& plan, std::string& error);
 
 // Copies, deletes (and then removes the folders the deletions left empty, never the root or
 // the Windows directory), adds and removes the menu entries, and changes the registry file.
-// Stops at the first failure with its reason.
-bool CarryOut(const SetupPlan& plan, const SetupPlaces& places, std::string& error);
+// Stops at the first failure with its reason. A menu entry that this engine did not write
+// (it lacks the engine's mark) is neither replaced nor removed; a replacement it passes over
+// is told in `notes`, and the rest goes on.
+bool CarryOut(const SetupPlan& plan, const SetupPlaces& places, std::string& error,
+              std::ostream& notes);
 
 }  // namespace zavel::setup

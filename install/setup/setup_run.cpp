@@ -53,12 +53,16 @@ bool IsNumber(const std::string& text) {
 
 }  // namespace
 
+bool IsSectionCommand(const std::vector<std::string>& arguments) {
+    return arguments.size() == 3 && IsNumber(arguments[1]);
+}
+
 int RunSetup(const std::vector<std::string>& arguments, std::ostream& messages) {
     std::string section = "DefaultInstall";
     std::string infPath;
     if (arguments.size() == 1 && arguments[0] != "--help" && arguments[0] != "-h") {
         infPath = arguments[0];
-    } else if (arguments.size() == 3 && IsNumber(arguments[1])) {
+    } else if (IsSectionCommand(arguments)) {
         section = arguments[0];
         infPath = arguments[2];
     } else {
@@ -88,7 +92,7 @@ int RunSetup(const std::vector<std::string>& arguments, std::ostream& messages) 
         messages << "zavel-setup: " << infPath << ": " << error << "; nothing was changed\n";
         return kSetupNotUnderstood;
     }
-    if (!CarryOut(*plan, places, error)) {
+    if (!CarryOut(*plan, places, error, messages)) {
         messages << "zavel-setup: " << infPath << ": [" << section << "]: " << error << "\n";
         return kSetupFailed;
     }

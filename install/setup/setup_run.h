@@ -18,4 +18,8 @@ inline constexpr int kSetupNotUnderstood = 2;  // nothing was changed
 // Runs the command with its arguments (without the program name); reasons go to `messages`.
 int RunSetup(const std::vector<std::string>& arguments, std::ostream& messages);
 
+// Whether the arguments have the form SECTION MODE INF (MODE a number): the form of the
+// recorded uninstall command, which the program itself also carries out.
+bool IsSectionCommand(const std::vector<std::string>& arguments);
+
 }  // namespace zavel::setup

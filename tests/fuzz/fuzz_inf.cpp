@@ -67,7 +67,7 @@ void CheckPlan(const SetupPlan& plan, const SetupPlaces& places) {
             FUZZ_CHECK(zavel::IsPlainFileName(*name));
             FUZZ_CHECK(name->size() > 8 && name->ends_with(".desktop"));
         }
-        const std::string text = MenuEntryText(item.group, item.name, item.target, true);
+        const std::string text = MenuEntryText(item.group, item.name, item.target, "");
         FUZZ_CHECK(std::count(text.begin(), text.end(), '\n') == 10);
         FUZZ_CHECK(IsOwnMenuEntry(text));
     }

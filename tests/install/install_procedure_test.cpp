@@ -8,6 +8,8 @@
 #include <filesystem>
 
 #include "lists/embedded_text.h"
+#include "lists/install_location.h"
+#include "platform/desktop_entry.h"
 #include "tests/install/install_fixture.h"
 #include "tests/support/scoped_env.h"
 
@@ -115,6 +117,54 @@ TEST_F(ProcedureTest, AnInstallFolderTheRecordCannotCarryIsRefused) {
     }
 }
 
+// The install record and the setup engine must name the same folder: every character either
+// carries it both ways or is refused before anything is written.
+TEST_F(ProcedureTest, TheFilesLandWhereTheRecordSays) {
+    sources.setupEngineFolder = ZAVEL_SETUP_DIR;
+    const std::pair<std::string, bool> cases[] = {
+        {"a,b;c", true},
+        {" a b ", true},
+        {"it's $x `y` &", true},
+        // The engine's path separator; the desktop menu does not start a program whose path
+        // holds a "%" (its launchers look the program up before resolving "%%").
+        {"a\\b", false},
+        {"a%b", false},
+        {"a%Dest_Fold%b", false}};
+    for (const auto& [name, carried] : cases) {
+        const std::string typed = dest + "/" + name;
+        const std::string folder = typed + "/ZAVEL/";
+        std::filesystem::create_directories(typed);
+        std::filesystem::remove_all(windowsDir);
+        boxes.Clear();
+        std::optional<SetupEngineProcess> engine = StartInstall(typed, sources);
+        if (!carried) {
+            EXPECT_FALSE(engine);
+            ASSERT_EQ(boxes.texts().size(), 1u);
+            EXPECT_TRUE(boxes.texts()[0].starts_with(folder + ": ZAVEL cannot be installed here"))
+                << boxes.texts()[0];
+            EXPECT_FALSE(FileExists(windowsDir));
+            continue;
+        }
+        ASSERT_TRUE(engine) << name;
+        SetupEngineProcess::State state = engine->Poll();
+        while (state == SetupEngineProcess::State::kRunning) {
+            usleep(1000);
+            state = engine->Poll();
+        }
+        EXPECT_EQ(state, SetupEngineProcess::State::kSucceeded) << name;
+        EXPECT_EQ(ReadInstallLocation(windowsDir), folder) << name;
+        EXPECT_EQ(Listing(folder), (std::vector<std::string>(std::begin(test::kInstalledFiles),
+                                                             std::end(test::kInstalledFiles))))
+            << name;
+        // The menu entry starts the program the record names.
+        const auto entry = platform::ReadDesktopEntry(
+            dataHome + "/applications/zavel-zavel.desktop", "zavel-zavel.desktop");
+        ASSERT_TRUE(entry) << name;
+        EXPECT_EQ(platform::ExecArguments(*entry, "x").front(), folder + "zavel.exe") << name;
+    }
+    EXPECT_FALSE(FileExists(dest + "/a"));  // where "a\\b" would have gone
+}
+
 TEST_F(ProcedureTest, AWorkFolderThatCannotBeWrittenReportsEachFileAndGoesOn) {
     std::filesystem::create_directories(dest);
     std::filesystem::create_directories(windowsDir);
@@ -160,6 +210,36 @@ TEST_F(ProcedureTest, AWorkFolderThatIsALinkIsNotWrittenThrough) {
     InstallTo(dest);
     EXPECT_EQ(Listing(elsewhere), std::vector<std::string>{});
     EXPECT_EQ(boxes.texts().front(), work + "/zavel.hlp: File not found");
+}
+
+// Every file was refused there, so whatever lies in it is not the installer's: the setup engine
+// must not run on it.
+TEST_F(ProcedureTest, ARefusedWorkFolderIsNeverHandedToTheSetupEngine) {
+    std::filesystem::create_directories(dest);
+    const std::string ran = root / "engine-ran";
+    WriteFileBytes(sources.setupEngineFolder + "/zavel-setup", "#!/bin/sh\ntouch " + ran + "\n");
+    chmod((sources.setupEngineFolder + "/zavel-setup").c_str(), 0755);
+    const std::string elsewhere = root / "elsewhere";
+    std::filesystem::create_directories(elsewhere);
+    WriteFileBytes(elsewhere + "/zavel.inf", "planted");
+    for (const std::string what : {"a link", "someone else's"}) {
+        std::filesystem::remove_all(work);
+        std::filesystem::create_directories(windowsDir);
+        if (what == "a link") {
+            std::filesystem::create_directory_symlink(elsewhere, work);
+        } else if (geteuid() != 0) {
+            continue;  // only root can give a folder to someone else
+        } else {
+            std::filesystem::create_directories(work);
+            ASSERT_EQ(chown(work.c_str(), 65534, 65534), 0);
+        }
+        boxes.Clear();
+        EXPECT_FALSE(StartInstall(dest, sources)) << what;
+        ASSERT_FALSE(boxes.texts().empty());
+        EXPECT_EQ(boxes.boxes().back(), ErrorBox("Execution of .inf file failed.")) << what;
+        EXPECT_EQ(boxes.texts().front(), work + "/zavel.hlp: File not found") << what;
+        EXPECT_FALSE(FileExists(ran)) << what;
+    }
 }
 
 TEST_F(ProcedureTest, TheSetupEngineIsFoundBesideTheProgramThenOnPath) {

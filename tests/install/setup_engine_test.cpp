@@ -48,9 +48,15 @@ TEST_F(SetupEngineTest, InstallAndUninstallRoundTrip) {
                    setup::EscapeValue(setup::ExecArgument(installFolder + "zavel.exe")) + "\n"),
         std::string::npos)
         << entry;
+    // The help file opens in the help engine: the program it belongs to.
     const std::string help = ReadFileBytes(applicationsDir + "/zavel-zavel-help.desktop");
     EXPECT_NE(help.find("\nName=Zavel Help\n"), std::string::npos) << help;
-    EXPECT_NE(help.find("\nExec=xdg-open "), std::string::npos) << help;
+    EXPECT_NE(help.find("\nExec=" +
+                        setup::EscapeValue(setup::ExecArgument(installFolder + "zavel.exe") + " " +
+                                           setup::ExecArgument(installFolder + "zavel.hlp")) +
+                        "\n"),
+              std::string::npos)
+        << help;
 
     const setup::RegistryFile registry =
         setup::RegistryFile::Parse(ReadFileBytes(windowsDir + "/" + setup::kRegistryFileName));
@@ -91,6 +97,23 @@ TEST_F(SetupEngineTest, UninstallKeepsWhatItDidNotInstall) {
         setup::RegistryFile::Parse(ReadFileBytes(windowsDir + "/" + setup::kRegistryFileName));
     EXPECT_FALSE(registry.HasKey(uninstallKey));
     EXPECT_EQ(registry.Get("HKCU\\Other", ""), "kept");
+}
+
+TEST_F(SetupEngineTest, InstallLeavesAMenuEntryItDidNotWriteAndSaysSo) {
+    PrepareWorkFolder(work, installFolder);
+    const std::string mine = "[Desktop Entry]\nName=Mine\nExec=mine\n";
+    std::filesystem::create_directories(applicationsDir);
+    WriteFileBytes(applicationsDir + "/zavel-zavel.desktop", mine);
+    std::string messages;
+    ASSERT_EQ(test::RunSetupEngine({work + "/zavel.inf"}, &messages), setup::kSetupDone);
+    EXPECT_EQ(ReadFileBytes(applicationsDir + "/zavel-zavel.desktop"), mine);
+    EXPECT_NE(messages.find(applicationsDir +
+                            "/zavel-zavel.desktop: a menu entry this engine did not write; it is "
+                            "left as it is"),
+              std::string::npos)
+        << messages;
+    EXPECT_TRUE(
+        setup::IsOwnMenuEntry(ReadFileBytes(applicationsDir + "/zavel-zavel-help.desktop")));
 }
 
 TEST_F(SetupEngineTest, AnInfItCannotUnderstandChangesNothing) {

@@ -22,15 +22,15 @@ TEST(MenuEntry, ExecLineCarriesAnyPathUnchanged) {
     EXPECT_EQ(EscapeValue("\"/a/\\\\w\""), "\"/a/\\\\\\\\w\"");
     EXPECT_EQ(EscapeValue("tab\there\nnew"), "tab\\there\\nnew");
 
-    const std::string program =
-        MenuEntryText("Zavel", "Zavel", "/opt/my apps/ZAVEL/zavel.exe", true);
+    const std::string program = MenuEntryText("Zavel", "Zavel", "/opt/my apps/ZAVEL/zavel.exe", "");
     EXPECT_TRUE(program.starts_with("[Desktop Entry]\nType=Application\nName=Zavel\n"));
     EXPECT_NE(program.find("\nExec=\"/opt/my apps/ZAVEL/zavel.exe\"\n"), std::string::npos);
     EXPECT_NE(program.find("\nPath=/opt/my apps/ZAVEL/\n"), std::string::npos);
     EXPECT_TRUE(IsOwnMenuEntry(program));
 
-    const std::string document = MenuEntryText("Zavel", "Zavel Help", "/z/zavel.hlp", false);
-    EXPECT_NE(document.find("\nExec=xdg-open \"/z/zavel.hlp\"\n"), std::string::npos);
+    const std::string document =
+        MenuEntryText("Zavel", "Zavel Help", "/z/zavel.hlp", "/z/zavel.exe");
+    EXPECT_NE(document.find("\nExec=\"/z/zavel.exe\" \"/z/zavel.hlp\"\n"), std::string::npos);
     EXPECT_FALSE(IsOwnMenuEntry("[Desktop Entry]\nName=Zavel\n"));
 }
 

@@ -31,7 +31,9 @@ TEST(SplitMailCommand, ProgramAndArgumentsAsTheShellSplitsThem) {
         // Blanks after the first one belong to the arguments, so do quoted ones there; quotes
         // are dropped wherever they are.
         {"mailer  -a  %u", {"mailer", " -a  " + std::string(kUrl)}},
-        {"mailer \"--to %u\" x", {"mailer", "--to " + std::string(kUrl) + " x"}},
+        {"mailer \"--to %u\" x", {"mailer", "--to " + std::string(kUrl) + " x", true}},
+        {"mailer \"%u\" \"%u\"x", {"mailer", std::string(kUrl) + " " + kUrl + "x", true}},
+        {"mailer -c \"%u\"", {"mailer", "-c " + std::string(kUrl)}},
         // The placeholder's second character goes with it, whatever it is, and a percent sign
         // in the program text still puts the address into the arguments.
         {"mailer %%", {"mailer", kUrl}},

@@ -262,6 +262,41 @@ TEST_F(Associations, AMailCommandTooLongForItsBufferStartsNothing) {
     EXPECT_TRUE(starts.argvs.empty());
 }
 
+// A line that would put the address inside a quoted word starts nothing; where it is a word
+// of its own, no shell text in it runs.
+TEST_F(Associations, AnAddressNeverRunsAsShellText) {
+    WriteFileBytes(configHome + "/mimeapps.list",
+                   "[Default Applications]\ntext/html=web.desktop\n"
+                   "x-scheme-handler/mailto=mailer.desktop\n");
+    {
+        RecordedStarts starts;
+        for (const char* exec : {"sh -c \"browser %u\"", "sh -c \"browser \"%U",
+                                 "sh -c \"exec browser '%f'\"", "env \"A=%F\" browser"}) {
+            Entry(systemApps, "web.desktop", exec);
+            EXPECT_FALSE(platform::OpenInWebBrowser("x/$(touch${IFS}/tmp/p)")) << exec;
+        }
+        Entry(systemApps, "mailer.desktop", "sh -c \"mailer %u\"");
+        EXPECT_FALSE(platform::StartMailProgram("info@zavel.example"));
+        EXPECT_TRUE(starts.argvs.empty());
+    }
+    // Really started: the address reaches the shell as $0, never as its command.
+    const std::string ran = root / "ran";
+    Entry(systemApps, "web.desktop",
+          "/bin/sh -c \"echo ok > " + ran + ".part && mv " + ran + ".part " + ran + "\" \"%u\"");
+    const std::string hostile = "127.0.0.1/$(touch${IFS}" + root / "p" + ")`touch${IFS}" +
+                                root / "q" + "`|touch${IFS}" + root / "r" + "&touch${IFS}" +
+                                root / "s" + ";";
+    ASSERT_TRUE(platform::OpenInWebBrowser(hostile));
+    const auto until = std::chrono::steady_clock::now() + 5s;
+    while (!test::FileExists(ran) && std::chrono::steady_clock::now() < until) {
+        std::this_thread::sleep_for(5ms);
+    }
+    EXPECT_EQ(test::ReadFileBytes(ran), "ok\n");
+    for (const char* name : {"p", "q", "r", "s"}) {
+        EXPECT_FALSE(test::FileExists(root / name)) << name;
+    }
+}
+
 TEST_F(Associations, TheBrowserGetsTheAddressWithItsScheme) {
     {
         RecordedStarts starts;

@@ -154,16 +154,20 @@ TEST_F(InstallTest, AWorkFolderThatCannotBeWrittenReportsEveryFileAndGoesOn) {
     EXPECT_TRUE(frame->isVisible());
 }
 
+// The installed program is all it takes: given the uninstall command's arguments, it is the
+// setup engine (no window, no build's zavel-setup).
 TEST_F(InstallTest, UninstallRemovesWhatInstallMadeAndTheProgramIsUninstalledAgain) {
     std::filesystem::create_directories(dest);
     auto frame = StartInstaller();
+    frame->installer->sources.programFile = std::string(ZAVEL_PROGRAM_DIR) + "/zavel";
     Install(*frame, dest);
     ASSERT_EQ(boxes.boxes(), std::vector{PlainBox("ZAVEL has been installed")});
     frame.reset();
 
     std::string messages;
     ASSERT_EQ(
-        test::RunSetupEngine({"DefaultUninstall", "132", windowsDir + "/inf/zavel.inf"}, &messages),
+        test::RunProgram(dest + "/ZAVEL/zavel.exe",
+                         {"DefaultUninstall", "132", windowsDir + "/inf/zavel.inf"}, &messages),
         0)
         << messages;
     EXPECT_FALSE(std::filesystem::exists(dest + "/ZAVEL"));
