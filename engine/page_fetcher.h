@@ -3,6 +3,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <limits>
 #include <string>
 
@@ -20,7 +21,8 @@ extern std::atomic<int> lastStatusCode;
 // - A failure before the response begins leaves no file and leaves an earlier file of that
 //   name untouched: the file is created only once the response body arrives (or the response
 //   ends with an empty body).
-// - A file that cannot be created shows "Internal Error" once and gives 0.
+// - A file that cannot be created shows "Internal Error" once (or tells onCreateFailed) and
+//   gives 0.
 // - A failure while the body is read, or an abort, gives 0 and removes the partial file.
 int FetchPage(const std::string& host, const std::string& path, const std::string& localFile,
               const platform::HttpAbort* abort = nullptr);
@@ -31,6 +33,8 @@ struct FetchOptions {
     // are kept and the result is 1, otherwise the fetch fails.
     std::uint64_t maxBytes = std::numeric_limits<std::uint64_t>::max();
     bool keepTruncated = false;
+    // When set, called instead of showing "Internal Error" for a file that cannot be created.
+    std::function<void()> onCreateFailed = nullptr;
 };
 int FetchPage(const std::string& host, const std::string& path, const std::string& localFile,
               const FetchOptions& options);
