@@ -33,6 +33,15 @@ void SetImage(const LinkRecord& record, int image) {
     }
 }
 
+// What a fetch of the expansion does when its file cannot be created: the record shows its
+// cross while the box, if any, waits for the user.
+std::function<void()> CreateFailure(const LinkRecord& record) {
+    return [&record] {
+        SetImage(record, kImageFailed);
+        ReportError(record, kInternalError);
+    };
+}
+
 std::shared_ptr<const WordListCache::Entries> List(ExpansionContext& context, WordListKind kind) {
     return context.lists->Get(context.programDir + WordListFileName(kind));
 }
@@ -282,14 +291,13 @@ int ExpandPage(LinkRecord& record, ExpansionContext& context) {
     if (record.mode == kModeCopy && FileTypeMatches(*record.fileTypes, record.file)) {
         const std::string destDir = record.destDir->Get();
         if (destDir.empty()) {
-            ReportError(record, kNoDestination);
             SetImage(record, kImageFailed);
+            ReportError(record, kNoDestination);
             return 1;
         }
         std::string copy = LocalCopyPath(CopyTarget{destDir, record.copyDirectory, record.rewrite},
                                          record.Parts());
-        FetchOptions options{context.abort, kMaxCopyBytes, false,
-                             [&record] { ReportError(record, kInternalError); }};
+        FetchOptions options{context.abort, kMaxCopyBytes, false, CreateFailure(record)};
         if (copy.empty() || FetchPage(record.host, path, copy, options) == 0) {
             if (!Aborted(context)) {
                 SetImage(record, kImageFailed);
@@ -316,8 +324,7 @@ int ExpandPage(LinkRecord& record, ExpansionContext& context) {
     }
 
     if (!temporaryFilled) {
-        FetchOptions options{context.abort, kMaxScannedBytes, true,
-                             [&record] { ReportError(record, kInternalError); }};
+        FetchOptions options{context.abort, kMaxScannedBytes, true, CreateFailure(record)};
         if (FetchPage(record.host, path, record.tempPath, options) == 0) {
             if (!Aborted(context)) {
                 SetImage(record, kImageFailed);
