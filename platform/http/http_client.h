@@ -57,9 +57,9 @@ struct HttpOutcome {
 
 HttpOutcome HttpGet(const HttpGetRequest& request);
 
-// The slowest transfer allowed: one that receives fewer than kLowSpeedBytes bytes of body in
-// a window of kLowSpeedWindowSeconds fails as timed out, like a server that sends nothing.
-// The rule holds for each transfer on its own.
+// The slowest transfer allowed: one whose body arrives slower than kLowSpeedBytes (about 1 KB)
+// per kLowSpeedWindowSeconds for a whole window fails as timed out, like a server that sends
+// nothing. The rule holds for each transfer on its own.
 inline constexpr long kLowSpeedBytes = 1024;
 inline constexpr long kLowSpeedWindowSeconds = 60;
 
