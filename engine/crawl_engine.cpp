@@ -1,6 +1,17 @@
 #include "engine/crawl_engine.h"
 
 namespace zavel {
+namespace {
+
+// The user has given a command on the record's root, so the worker may tell of its next
+// failure there again.
+void ReopenBoxGate(const LinkRecord& record) {
+    if (record.boxGate != nullptr) {
+        record.boxGate->Reopen();
+    }
+}
+
+}  // namespace
 
 CrawlEngine::CrawlEngine(std::string programDir) : programDir_(std::move(programDir)) {}
 
@@ -33,6 +44,7 @@ std::optional<CommandStates> CrawlEngine::Remove(TreeItemId item, LinkTreeView* 
     EndWorker();
     std::optional<CommandStates> states;
     if (const LinkRecord* record = table_.FindByTreeItem(item)) {
+        ReopenBoxGate(*record);
         table_.RemoveSubtree(std::string(record->label), tree);
         states = CommandStates{true, false, false, false, false};
     }
@@ -44,6 +56,7 @@ std::optional<CommandStates> CrawlEngine::Stop(TreeItemId item) {
     EndWorker();
     std::optional<CommandStates> states;
     if (const LinkRecord* record = table_.FindByTreeItem(item)) {
+        ReopenBoxGate(*record);
         for (LinkRecord* member : table_.Subtree(record->label)) {
             if (member->expanded.load() == 0 && member->held.load() == 0) {
                 member->held.store(1);
@@ -64,6 +77,7 @@ std::optional<CommandStates> CrawlEngine::Expand(TreeItemId item) {
     if (record == nullptr) {
         return std::nullopt;
     }
+    ReopenBoxGate(*record);
     std::optional<CommandStates> states;
     for (LinkRecord* member : table_.Subtree(record->label)) {
         if (member->expanded.load() == 0 && member->held.load() == 1) {

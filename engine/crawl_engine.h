@@ -42,6 +42,7 @@ class CrawlEngine {
     // returns the new command states, or nullopt when they stay as they were (no record has
     // the item, or no record of the subtree qualified). Remove and Stop end the worker before
     // they change anything and start a new one afterwards, whether or not a record was found.
+    // Each is a command on the record's root: it reopens the root's box gate.
 
     // Deletes the record, its subtree and their tree items.
     std::optional<CommandStates> Remove(TreeItemId item, LinkTreeView* tree);

@@ -34,6 +34,21 @@ struct CrawlSettings {
     int showExpanded = 0;
 };
 
+// The worker's error boxes about the records of one root. The first is shown, and the worker
+// waits for it; those after it are left out (their records just fail) until the user's next
+// command on the root reopens the gate, so a page whose addresses all fail cannot hold the
+// user under one box after another, nor get a box in ahead of the Stop, Remove or Quit given
+// after OK. Safe from any thread.
+class RootBoxGate {
+  public:
+    // True when a box may be shown now; the gate is closed from then on.
+    bool TakeBox() { return !closed_.exchange(true); }
+    void Reopen() { closed_.store(false); }
+
+  private:
+    std::atomic<bool> closed_{false};
+};
+
 class LinkTable;
 
 struct LinkRecord : CrawlSettings {
@@ -49,6 +64,8 @@ struct LinkRecord : CrawlSettings {
     std::string host;
     std::string dir;
     std::string file;
+    // One per root, shared by its whole subtree.
+    std::shared_ptr<RootBoxGate> boxGate;
 
     // Changed while other threads read them: held by the link commands on the UI thread,
     // expanded by the worker.

@@ -88,6 +88,9 @@ std::unique_ptr<LinkRecord> LinkTable::Build(LinkArgs args, bool* addressValid) 
     }
 
     record->level = args.parent == nullptr ? 0 : args.parent->level + 1;
+    record->boxGate = args.parent != nullptr && args.parent->boxGate != nullptr
+                          ? args.parent->boxGate
+                          : std::make_shared<RootBoxGate>();
     return record;
 }
 

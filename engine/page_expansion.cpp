@@ -4,9 +4,7 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <filesystem>
 #include <memory>
-#include <system_error>
 
 #include "engine/page_fetcher.h"
 #include "lists/word_list.h"
@@ -16,15 +14,32 @@ namespace zavel {
 namespace {
 
 constexpr const char* kInternalError = "Internal Error";
+constexpr const char* kNoDestination = "No Destination Directory: nothing can be copied";
 
 bool Aborted(const ExpansionContext& context) {
     return context.abort != nullptr && context.abort->Requested();
+}
+
+// Every box of an expansion goes through the gate of the record's root.
+void ReportError(const LinkRecord& record, const char* text) {
+    if (record.boxGate == nullptr || record.boxGate->TakeBox()) {
+        platform::ShowErrorBox(text);
+    }
 }
 
 void SetImage(const LinkRecord& record, int image) {
     if (record.tree != nullptr) {
         record.tree->SetImage(record.treeItem, image);
     }
+}
+
+// What a fetch of the expansion does when its file cannot be created: the record shows its
+// cross while the box, if any, waits for the user.
+std::function<void()> CreateFailure(const LinkRecord& record) {
+    return [&record] {
+        SetImage(record, kImageFailed);
+        ReportError(record, kInternalError);
+    };
 }
 
 std::shared_ptr<const WordListCache::Entries> List(ExpansionContext& context, WordListKind kind) {
@@ -54,11 +69,38 @@ std::optional<std::string> ReadPageFile(const std::string& path, std::uint64_t* 
     return text;
 }
 
-bool ReplaceTemporaryFile(const std::string& copy, const std::string& tempPath) {
-    std::error_code error;
-    std::filesystem::copy_file(copy, tempPath, std::filesystem::copy_options::overwrite_existing,
-                               error);
-    return !error;
+// Replaces the temporary file by the part of the copy that the scan reads, its first
+// kMaxScannedBytes, block by block so that an abort ends it at once. False when it could not be
+// done whole or was aborted.
+bool FillTemporaryFile(const std::string& copy, const std::string& tempPath,
+                       const ExpansionContext& context) {
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> from(std::fopen(copy.c_str(), "rb"),
+                                                         std::fclose);
+    if (from == nullptr) {
+        return false;
+    }
+    std::FILE* to = std::fopen(tempPath.c_str(), "wb");
+    if (to == nullptr) {
+        return false;
+    }
+    char block[65536];
+    std::uint64_t copied = 0;
+    bool whole = true;
+    while (whole && copied < kMaxScannedBytes) {
+        if (Aborted(context)) {
+            whole = false;
+            break;
+        }
+        const std::size_t got = std::fread(
+            block, 1, std::min<std::uint64_t>(sizeof block, kMaxScannedBytes - copied), from.get());
+        if (got == 0) {
+            whole = std::ferror(from.get()) == 0;
+            break;
+        }
+        whole = std::fwrite(block, 1, got, to) == got;
+        copied += got;
+    }
+    return std::fclose(to) == 0 && whole;
 }
 
 // The link scan of one page: every candidate that survives the reserved words becomes a child.
@@ -249,10 +291,15 @@ int ExpandPage(LinkRecord& record, ExpansionContext& context) {
     if (record.mode == kModeCopy && FileTypeMatches(*record.fileTypes, record.file)) {
         // Read once: the directory chooser may change it meanwhile.
         const std::string destDir = record.destDir->Get();
+        if (destDir.empty()) {
+            SetImage(record, kImageFailed);
+            ReportError(record, kNoDestination);
+            return 1;
+        }
         std::string copy =
             LocalCopyPath(CopyTarget{destDir, record.copyDirectory, record.rewrite, context.copies},
                           record.Parts());
-        FetchOptions options{context.abort, kMaxCopyBytes, false, destDir};
+        FetchOptions options{context.abort, kMaxCopyBytes, false, destDir, CreateFailure(record)};
         if (copy.empty() || FetchPage(record.host, path, copy, options) == 0) {
             if (!Aborted(context)) {
                 SetImage(record, kImageFailed);
@@ -262,14 +309,14 @@ int ExpandPage(LinkRecord& record, ExpansionContext& context) {
         if (context.copies != nullptr) {
             context.copies->Note(copy, record.Parts());
         }
-        temporaryFilled = ReplaceTemporaryFile(copy, record.tempPath);
+        temporaryFilled = FillTemporaryFile(copy, record.tempPath, context);
         SetImage(record, kImageFetched);
     }
 
     if (record.file.find('.') != std::string::npos) {
         auto extensions = List(context, WordListKind::kExtensions);
         if (!extensions) {
-            platform::ShowErrorBox(kInternalError);
+            ReportError(record, kInternalError);
         }
         if (!extensions || !AnyEntryOccursIn(*extensions, record.file)) {
             SetImage(record, kImageNotExpanded);
@@ -282,7 +329,7 @@ int ExpandPage(LinkRecord& record, ExpansionContext& context) {
     }
 
     if (!temporaryFilled) {
-        FetchOptions options{context.abort, kMaxScannedBytes, true};
+        FetchOptions options{context.abort, kMaxScannedBytes, true, {}, CreateFailure(record)};
         if (FetchPage(record.host, path, record.tempPath, options) == 0) {
             if (!Aborted(context)) {
                 SetImage(record, kImageFailed);
@@ -298,7 +345,7 @@ int ExpandPage(LinkRecord& record, ExpansionContext& context) {
     std::uint64_t fileSize = 0;
     std::optional<std::string> text = ReadPageFile(record.tempPath, &fileSize);
     if (!text) {
-        platform::ShowErrorBox(kInternalError);
+        ReportError(record, kInternalError);
         return 1;
     }
     // A byte 0 ends the page text.
@@ -317,7 +364,7 @@ int ExpandPage(LinkRecord& record, ExpansionContext& context) {
 
     auto keywords = List(context, WordListKind::kKeywords);
     if (!keywords) {
-        platform::ShowErrorBox(kInternalError);
+        ReportError(record, kInternalError);
     } else {
         ScanPage(record, context, *text, *keywords);
     }

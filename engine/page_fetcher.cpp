@@ -129,7 +129,11 @@ int FetchPage(const std::string& host, const std::string& path, const std::strin
         page.Create();  // an empty body still gives a file
     }
     if (page.createFailed()) {
-        platform::ShowErrorBox("Internal Error");
+        if (options.onCreateFailed) {
+            options.onCreateFailed();
+        } else {
+            platform::ShowErrorBox("Internal Error");
+        }
         return 0;
     }
     if (!complete) {

@@ -3,6 +3,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <limits>
 #include <string>
 
@@ -20,7 +21,8 @@ extern std::atomic<int> lastStatusCode;
 // - A failure before the response begins leaves no file and leaves an earlier file of that
 //   name untouched: the file is created only once the response body arrives (or the response
 //   ends with an empty body).
-// - A file that cannot be created shows "Internal Error" once and gives 0.
+// - A file that cannot be created shows "Internal Error" once (or tells onCreateFailed) and
+//   gives 0.
 // - A failure while the body is read, or an abort, gives 0 and removes the partial file.
 int FetchPage(const std::string& host, const std::string& path, const std::string& localFile,
               const platform::HttpAbort* abort = nullptr);
@@ -34,6 +36,8 @@ struct FetchOptions {
     // When not empty, localFile lies below this folder and is opened the way a local copy is
     // (OpenCopyForWriting): no link below the folder is followed.
     std::string below{};
+    // When set, called instead of showing "Internal Error" for a file that cannot be created.
+    std::function<void()> onCreateFailed = nullptr;
 };
 int FetchPage(const std::string& host, const std::string& path, const std::string& localFile,
               const FetchOptions& options);

@@ -23,8 +23,9 @@ std::atomic<bool> applicationEnding{false};
 class BoxQueue;
 
 // One installed presenter. A box asked for by another thread holds it only weakly: a caller
-// that stopped waiting leaves its box in the queue, and once the presenter has been replaced
-// that box must not reach the shower it was asked of, whose owner may be gone.
+// that stops waiting takes its box back, but the user-interface thread may have taken it from
+// the queue a moment before, and once the presenter has been replaced that box must not reach
+// the shower it was asked of, whose owner may be gone.
 struct Installation {
     BoxShower show;
     BoxQueue* queue = nullptr;  // belongs to the application
@@ -52,6 +53,13 @@ class BoxQueue : public QObject {
             pending_.push_back(std::move(request));
         }
         QCoreApplication::postEvent(this, new QEvent(QEvent::User));
+    }
+
+    // Any thread. Takes back a request that has not been shown yet: its caller no longer waits
+    // and what it reports belongs to a crawl that has been ended.
+    void Withdraw(const std::shared_ptr<std::promise<void>>& dismissed) {
+        std::lock_guard lock(mutex_);
+        std::erase_if(pending_, [&](const Request& r) { return r.dismissed == dismissed; });
     }
 
   protected:
@@ -103,6 +111,7 @@ void Present(const std::shared_ptr<const Installation>& installation, const std:
     while (waited.wait_for(std::chrono::milliseconds(20)) != std::future_status::ready) {
         if (platform::BoxWaitCancelled() || applicationEnding.load() ||
             QCoreApplication::closingDown()) {
+            installation->queue->Withdraw(dismissed);
             return;
         }
     }

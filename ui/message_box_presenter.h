@@ -2,8 +2,8 @@
 // the critical icon for errors and none for plain news, always shown by the user-interface
 // thread. A caller on another thread waits until the box is dismissed, but stops waiting when
 // its thread is being ended or the application is ending, since the user-interface thread is
-// then busy ending it and will not show the box in time. Its box is still shown later, unless
-// another presenter has been installed (or none) by then.
+// then busy ending it and will not show the box in time. A box not shown by then is dropped:
+// it would speak of a crawl that the command ending the thread has changed or removed.
 #pragma once
 
 #include <QString>

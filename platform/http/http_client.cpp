@@ -4,6 +4,8 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <atomic>
 #include <cctype>
 #include <mutex>
 #include <string_view>
@@ -47,8 +49,7 @@ namespace {
 
 constexpr long kMaxRedirects = 10;
 constexpr long kConnectTimeoutSeconds = 30;
-constexpr long kLowSpeedBytesPerSecond = 1;
-constexpr long kLowSpeedSeconds = 60;
+std::atomic<long> lowSpeedWindowSeconds{kLowSpeedWindowSeconds};
 // Upper bound of one wait; an abort or socket activity ends it much sooner.
 constexpr int kPollMilliseconds = 1000;
 
@@ -229,8 +230,11 @@ void Configure(ThreadHandles& handles, const HttpGetRequest& request, char* erro
     curl_easy_setopt(easy, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
     curl_easy_setopt(easy, CURLOPT_USERAGENT, "zavel");
     curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT, kConnectTimeoutSeconds);
-    curl_easy_setopt(easy, CURLOPT_LOW_SPEED_LIMIT, kLowSpeedBytesPerSecond);
-    curl_easy_setopt(easy, CURLOPT_LOW_SPEED_TIME, kLowSpeedSeconds);
+    // libcurl fails a transfer whose body arrives below a rate for the whole window; the rate
+    // is the window's bytes spread over it.
+    const long window = lowSpeedWindowSeconds.load();
+    curl_easy_setopt(easy, CURLOPT_LOW_SPEED_LIMIT, std::max(1L, kLowSpeedBytes / window));
+    curl_easy_setopt(easy, CURLOPT_LOW_SPEED_TIME, window);
     // The program's threads must not see libcurl's signal handlers; name lookups run on
     // libcurl's resolver thread instead of being ended by an alarm.
     curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
@@ -320,6 +324,10 @@ class ActiveCall {
 };
 
 }  // namespace
+
+long SetLowSpeedWindowSeconds(long seconds) {
+    return lowSpeedWindowSeconds.exchange(std::max(1L, seconds));
+}
 
 HttpOutcome HttpGet(const HttpGetRequest& request) {
     thread_local ThreadHandles handles;

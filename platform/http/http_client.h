@@ -57,4 +57,14 @@ struct HttpOutcome {
 
 HttpOutcome HttpGet(const HttpGetRequest& request);
 
+// The slowest transfer allowed: one whose body arrives slower than kLowSpeedBytes (about 1 KB)
+// per kLowSpeedWindowSeconds for a whole window fails as timed out, like a server that sends
+// nothing. The rule holds for each transfer on its own.
+inline constexpr long kLowSpeedBytes = 1024;
+inline constexpr long kLowSpeedWindowSeconds = 60;
+
+// Replaces the window for the transfers that start from now on (the bytes stay
+// kLowSpeedBytes) and returns the previous one: tests shorten it instead of waiting a minute.
+long SetLowSpeedWindowSeconds(long seconds);
+
 }  // namespace zavel::platform

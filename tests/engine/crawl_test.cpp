@@ -355,6 +355,73 @@ TEST_F(CrawlTest, FailedCopiesAndFetchesShowTheCross) {
     EXPECT_EQ(boxes.texts(), std::vector<std::string>{"Internal Error"});
 }
 
+TEST_F(CrawlTest, LargeCopyLendsTheTemporaryFileOnlyThePartTheScanReads) {
+    settings.mode = kModeCopy;
+    settings.maxLevel = 0;
+    const std::string large(kMaxScannedBytes + 4096, 'x');
+    server.Serve("/large.html", large);
+    StartCrawl();
+    Add("http://" + server.host() + "/large.html");
+    Run();
+    EXPECT_TRUE(ReadFileBytes(destDir + "/large.html") == large) << "the copy is whole";
+    EXPECT_EQ(std::filesystem::file_size(programDir + "data"), kMaxScannedBytes);
+}
+
+TEST_F(CrawlTest, WorkerRaisesOneBoxPerRootUntilTheUsersNextCommandOnIt) {
+    settings.mode = kModeCopy;
+    settings.copyDirectory = 1;
+    // No folder of this name can be made, so no copy below it can be created.
+    const std::string tooLong(300, 'd');
+    server.Serve("/", Links({tooLong + "/1.html", tooLong + "/2.html", tooLong + "/3.html"}));
+    server.http().Get(R"(/d+/\d\.html)", [](const httplib::Request&, httplib::Response& r) {
+        r.set_content(Links({}), "text/html");
+    });
+    StartCrawl();
+    test::CapturedBoxes boxes;
+    const LinkRecord* root = Add("http://" + server.host() + "/");
+    auto addChild = [&](int j) {
+        LinkArgs args;
+        args.linkText = tooLong + "/" + std::to_string(j) + ".html";
+        args.tempPath = root->tempPath;
+        args.parent = root;
+        args.tree = &tree;
+        args.parentItem = root->treeItem;
+        args.settings = root->Settings();
+        args.label = LinkTable::ChildLabel(root->label, 10 + j);  // past the page's own
+        ASSERT_NE(engine->table().Construct(std::move(args)), nullptr);
+        Run();
+    };
+    Run();
+    addChild(4);
+    using Texts = std::vector<std::string>;
+    EXPECT_EQ(boxes.texts(), Texts{"Internal Error"}) << "four failures, one box";
+
+    // Another root has a gate of its own; without a destination it copies nothing and says so.
+    settings.destDir = std::make_shared<SharedText>("");
+    Add("http://" + server.host() + "/");
+    Run();
+    EXPECT_EQ(boxes.texts(),
+              (Texts{"Internal Error", "No Destination Directory: nothing can be copied"}));
+
+    // A command on the first root opens its gate again.
+    engine->Stop(root->treeItem);
+    addChild(5);
+    EXPECT_EQ(boxes.texts(),
+              (Texts{"Internal Error", "No Destination Directory: nothing can be copied",
+                     "Internal Error"}));
+
+    const LinkTable& table = engine->table();
+    ASSERT_EQ(table.Count(), 7);
+    for (int i = 1; i < table.Count(); ++i) {
+        EXPECT_EQ(ImageOf(table, i), kImageFailed) << i;
+    }
+    std::vector<std::string> written;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(destDir)) {
+        written.push_back(entry.path().filename().string());
+    }
+    EXPECT_EQ(written, Texts{"index.html"});
+}
+
 TEST_F(CrawlTest, ReservedWordsAndEscapesFilterLinks) {
     // Every default reserved word disqualifies its link; escapes are decoded before the test.
     server.Serve("/", Links({"a?b.html", "a+b.html", "a[b.html", "a]b.html", "mailto:x@y",

@@ -76,6 +76,19 @@ class HttpClientTest : public testing::Test {
             response.set_content("late", "text/plain");
         });
         server_.ServeCutShort("/cut", "only the beginning", 100000);
+        // 1000 bytes of body at 200 bytes a second.
+        server_.http().Get("/trickle", [this](const httplib::Request&, httplib::Response& r) {
+            r.set_chunked_content_provider("text/html", [this](size_t, httplib::DataSink& sink) {
+                for (int i = 0; i < 100 && !server_.stopping(); ++i) {
+                    if (!sink.write("0123456789", 10)) {
+                        return false;
+                    }
+                    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+                }
+                sink.done();
+                return true;
+            });
+        });
         server_.Start();
     }
     std::string Url(const std::string& path) const { return "http://" + server_.host() + path; }
@@ -190,6 +203,24 @@ TEST_F(HttpClientTest, ResultTellsWhereTheTransferEnded) {
         EXPECT_EQ(fetched.outcome.httpStatus, c.httpStatus);
         EXPECT_EQ(fetched.outcome.error.empty(), c.result == HttpResult::kOk);
     }
+}
+
+TEST_F(HttpClientTest, TransferReceivingLessThanTheLowSpeedBytesInAWindowFailsAsTimedOut) {
+    // A window of 1 s asks for kLowSpeedBytes every second, as 60 s ask for them every minute.
+    const long productWindow = SetLowSpeedWindowSeconds(1);
+    EXPECT_EQ(productWindow, kLowSpeedWindowSeconds);
+    const std::pair<std::string, HttpResult> cases[] = {
+        {"/trickle", HttpResult::kBodyFailed},  // a steady trickle of body is no progress
+        {"/stall", HttpResult::kSendFailed},    // nor is a server that sends nothing
+        {"/page", HttpResult::kOk},
+    };
+    for (const auto& [path, result] : cases) {
+        SCOPED_TRACE(path);
+        Fetched fetched = Get(Url(path));
+        EXPECT_EQ(fetched.outcome.result, result);
+        EXPECT_LT(fetched.body.size(), 1000u);
+    }
+    SetLowSpeedWindowSeconds(productWindow);
 }
 
 TEST_F(HttpClientTest, SinkRefusingABlockEndsTheTransfer) {

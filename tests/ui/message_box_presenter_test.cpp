@@ -33,8 +33,7 @@ class PresenterTest : public ::testing::Test {
     void TearDown() override { platform::SetMessageBoxPresenter({}); }
 
     // Starts a thread that asks for a box and is ended while it waits, without this thread
-    // serving events meanwhile, as the link commands and Quit end the worker. Its box stays
-    // queued.
+    // serving events meanwhile, as the link commands and Quit end the worker.
     static void EndAThreadWaitingForABox(const std::string& text) {
         std::atomic<bool> ended{false};
         std::atomic<bool> waiting{false};
@@ -73,13 +72,12 @@ TEST_F(PresenterTest, BoxFromAnotherThreadIsShownByTheUserInterfaceThreadWhileIt
     EXPECT_TRUE(shown[0].onUiThread);
 }
 
-TEST_F(PresenterTest, EndingAThreadThatWaitsForABoxDoesNotDeadlockAndTheBoxIsShownLater) {
+TEST_F(PresenterTest, EndingAThreadThatWaitsForABoxDoesNotDeadlockAndDropsItsBox) {
     EndAThreadWaitingForABox("Internal Error");
     EXPECT_FALSE(platform::BoxWaitCancelled());  // this thread was never cancelled
-    EXPECT_TRUE(shown.empty());
+    // The command that ended the thread is done: the box of the ended crawl never comes.
     QCoreApplication::sendPostedEvents();
-    ASSERT_EQ(shown.size(), 1u);
-    EXPECT_EQ(shown[0].text, "Internal Error");
+    EXPECT_TRUE(shown.empty());
 }
 
 TEST_F(PresenterTest, BoxLeftQueuedNeverReachesAPresenterReplacedMeanwhile) {
