@@ -29,6 +29,11 @@ struct ControlLayout {
     QRect fileTypeEdit;
 };
 
+// The level fields, 30 and 40 pixels wide, do not scroll their text: the user types as many
+// characters of the control font (8 pixels wide each) as they show whole.
+inline constexpr int kForeignLevelCharacters = 3;
+inline constexpr int kMaxLevelCharacters = 4;
+
 // The places for an outer size of W x H. A width or height that comes out zero or negative in a
 // narrow window is zero: the control is there, but has no room.
 ControlLayout LayoutFor(int w, int h);

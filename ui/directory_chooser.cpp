@@ -9,6 +9,7 @@
 #include "platform/message_box.h"
 #include "ui/directory_listing.h"
 #include "ui/list_editor_window.h"
+#include "ui/own_controls.h"
 
 namespace zavel {
 namespace {
@@ -36,17 +37,34 @@ std::string CurrentDirectoryOr(const std::string& lastKnown) {
     return CurrentDirectory().value_or(std::string(1, kPathSeparator));
 }
 
+// The destination edit holds a path: an edit of the program's own gives back the very bytes it
+// shows (a folder name that is not UTF-8 included).
+std::string PathOfEdit(const QLineEdit& edit) {
+    if (const auto* own = dynamic_cast<const OwnEdit*>(&edit)) {
+        return own->Bytes();
+    }
+    return PathFromDisplay(edit.text());
+}
+
+void ShowPathInEdit(QLineEdit& edit, const std::string& path) {
+    if (auto* own = dynamic_cast<OwnEdit*>(&edit)) {
+        own->SetBytes(path);
+    } else {
+        edit.setText(PathToDisplay(path));
+    }
+}
+
 }  // namespace
 
-void ListEditorWindow::ChangeAndList(const std::string& directoryText) {
-    if (!EnterDirectory(directoryText)) {
+void ListEditorWindow::ChangeAndList(const std::string& directory) {
+    if (!EnterDirectory(directory)) {
         platform::ShowErrorBox("Error accessing directory");
     }
     // The directory actually in force, as the system spells it; after a failure the earlier one.
-    const std::string current = CurrentDirectoryOr(directoryText);
-    owner->SetDestinationText(current);
-    list->SetLines(DirectoryListingLines(current));
-    setWindowTitle(QStringLiteral("Change Directory [%1]").arg(PathToDisplay(current)));
+    directoryText = CurrentDirectoryOr(directory);
+    owner->SetDestinationText(directoryText);
+    list->SetLines(DirectoryListingLines(directoryText));
+    setWindowTitle(QStringLiteral("Change Directory [%1]").arg(PathToDisplay(directoryText)));
 }
 
 void ListEditorWindow::OnDirectoryClick() {
@@ -54,7 +72,7 @@ void ListEditorWindow::OnDirectoryClick() {
     if (index < 0) {
         return;
     }
-    editField->setText(PathToDisplay(TargetOfLine(list->LineAt(index), owner->DestinationText())));
+    editField->setText(PathToDisplay(TargetOfLine(list->LineAt(index), directoryText)));
 }
 
 void ListEditorWindow::OnDirectoryDoubleClick() {
@@ -62,17 +80,17 @@ void ListEditorWindow::OnDirectoryDoubleClick() {
     if (index < 0) {
         return;
     }
-    const std::string target = TargetOfLine(list->LineAt(index), owner->DestinationText());
+    const std::string target = TargetOfLine(list->LineAt(index), directoryText);
     owner->SetDestinationText(target);
     // The edit field keeps what the first click of the double click put there.
     ChangeAndList(target);
 }
 
 void ListEditorWindow::OnDirectoryOk() {
-    nameText = CurrentDirectoryOr(owner->DestinationText());
+    nameText = CurrentDirectoryOr(directoryText);
     owner->SetDestinationText(nameText);
     if (QLineEdit* destinationEdit = owner->DestinationEdit()) {
-        destinationEdit->setText(PathToDisplay(nameText));
+        ShowPathInEdit(*destinationEdit, nameText);
     }
     DestroyWindow();
 }
@@ -82,8 +100,8 @@ ListEditorWindow* OpenDirectoryChooser(ToolWindowOwner* owner) {
     if (owner->IsToolWindowOpen()) {
         return nullptr;
     }
-    if (QLineEdit* destinationEdit = owner->DestinationEdit()) {
-        owner->SetDestinationText(PathFromDisplay(destinationEdit->text()));
+    if (const QLineEdit* destinationEdit = owner->DestinationEdit()) {
+        owner->SetDestinationText(PathOfEdit(*destinationEdit));
     }
     const QString title = owner->InInstallMode() ? QStringLiteral("Choose Directory")
                                                  : QStringLiteral("Change Directory");

@@ -53,8 +53,21 @@ class LinkTreeControl : public QTreeWidget {
     void doItemsLayout() override;
 
   protected:
-    // The tree's own handling first (the clicked item becomes selected), then the window's.
+    // A left click: the tree's own handling first (the clicked item becomes selected), then the
+    // window's. Only the left button selects: a right or middle click leaves the selection
+    // where the window's commands and settings last followed it.
     void mousePressEvent(QMouseEvent* event) override;
+    // With a button held the pointer drags nothing along: neither the selection nor the item
+    // the keyboard moves from.
+    void mouseMoveEvent(QMouseEvent* event) override;
+    // The selection follows a left click (Ctrl or not) and the keyboard's moves, and the one
+    // selected item is never simply deselected.
+    QItemSelectionModel::SelectionFlags selectionCommand(
+        const QModelIndex& index, const QEvent* event = nullptr) const override;
+    // The dotted lines that join every item to its parent and its siblings, and the boxed plus
+    // or minus of an item with children.
+    void drawBranches(QPainter* painter, const QRect& rect,
+                      const QModelIndex& index) const override;
     // Opens the browser; the tree never sees the double click, so no item opens or closes.
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;

@@ -69,7 +69,7 @@ ListEditorWindow* ListEditorWindow::Create(const QString& title, ToolWindowOwner
         window->LoadList();
     } else {
         window->ChangeAndList(text);
-        window->editField->setText(PathToDisplay(owner->DestinationText()));
+        window->editField->setText(PathToDisplay(window->directoryText));
     }
     return window;
 }

@@ -35,8 +35,8 @@ class ListEditorWindow : public QWidget {
     void OnListClick();
     void OnListDoubleClick();
 
-    // Directory mode: enters `directoryText` and lists it (directory_chooser.cpp).
-    void ChangeAndList(const std::string& directoryText);
+    // Directory mode: enters `directory` and lists it (directory_chooser.cpp).
+    void ChangeAndList(const std::string& directory);
 
     // Ends the window: clears the owner's toolWindowOpen, then the window goes.
     void DestroyWindow();
@@ -44,6 +44,10 @@ class ListEditorWindow : public QWidget {
     const int mode;
     // The list's file name, or in directory mode the starting and later the chosen directory.
     std::string nameText;
+    // Directory mode: the directory listed now, from which the lines lead on. It is the
+    // chooser's own: the owner's destination text, to which every directory entered is handed
+    // too, may be replaced meanwhile (an Add gives the next root a text of its own).
+    std::string directoryText;
     QPushButton* okButton = nullptr;
     QPushButton* cancelButton = nullptr;
     QPushButton* addButton = nullptr;     // word-list mode only

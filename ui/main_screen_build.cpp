@@ -6,6 +6,7 @@
 #include "engine/page_fetcher.h"
 #include "platform/system_directories.h"
 #include "ui/backdrop.h"
+#include "ui/control_layout.h"
 #include "ui/main_frame.h"
 
 namespace zavel {
@@ -107,6 +108,9 @@ void MainFrame::OnBuildMainScreen() {
 
     foreignLevelEdit = MakeEdit(clientArea, controlFont, true);
     maxLevelEdit = MakeEdit(clientArea, controlFont, true);
+    // The level fields do not scroll: they take as many characters as they show.
+    foreignLevelEdit->SetTypedLengthLimit(kForeignLevelCharacters);
+    maxLevelEdit->SetTypedLengthLimit(kMaxLevelCharacters);
     destinationEdit = MakeEdit(clientArea, controlFont, true);
 
     browseButton = MakeButton(clientArea, "browse", kBrowseButtonId, {277, 279, 0, 278});

@@ -2,7 +2,11 @@
 
 #include <QKeyEvent>
 #include <QPainter>
+#include <QValidator>
 
+#include <algorithm>
+
+#include "ui/control_text.h"
 #include "ui/resources.h"
 
 namespace zavel {
@@ -11,6 +15,17 @@ namespace {
 QImage PictureOrNone(int id) {
     return id == 0 ? QImage() : LoadPaletteBitmap(id);
 }
+
+class LengthLimit : public QValidator {
+  public:
+    LengthLimit(int characters, QObject* parent) : QValidator(parent), characters_(characters) {}
+    State validate(QString& input, int& /*position*/) const override {
+        return input.size() > characters_ ? Invalid : Acceptable;
+    }
+
+  private:
+    int characters_;
+};
 
 }  // namespace
 
@@ -49,6 +64,37 @@ void PictureButton::paintEvent(QPaintEvent* /*event*/) {
         return;
     }
     painter.drawImage(QPoint(0, 0), picture);
+}
+
+OwnEdit::OwnEdit(QWidget* parent) : QLineEdit(parent) {
+    connect(this, &QLineEdit::textChanged, this, [this](const QString& text) {
+        if (text.isEmpty()) {
+            latin1_ = false;
+        }
+    });
+}
+
+void OwnEdit::SetBytes(std::string_view bytes) {
+    setText(ToControl(bytes));
+    latin1_ = !IsUtf8(bytes);
+}
+
+std::string OwnEdit::Bytes(std::size_t maxBytes) const {
+    const QString shown = text();
+    const bool latin1 = latin1_ && std::all_of(shown.begin(), shown.end(),
+                                               [](QChar c) { return c.unicode() <= 0xFF; });
+    if (!latin1) {
+        return FromControl(shown, maxBytes);
+    }
+    std::string bytes = shown.toLatin1().toStdString();
+    bytes.resize(std::min(bytes.size(), maxBytes));
+    return bytes;
+}
+
+void OwnEdit::SetTypedLengthLimit(int characters) {
+    // The edit undoes a change that makes its text unacceptable, but only from an acceptable
+    // text: a longer one that the program put there can be edited freely until it fits.
+    setValidator(new LengthLimit(characters, this));
 }
 
 void OwnEdit::keyPressEvent(QKeyEvent* event) {

@@ -5,6 +5,7 @@
 #include <QStringList>
 #include <QWidget>
 
+#include <cstddef>
 #include <functional>
 #include <optional>
 #include <string>
@@ -32,8 +33,9 @@ std::optional<std::string> StandardSaveDialog(QWidget* owner, const SaveDialogSe
 // The three file-type choices: html files, graphic files, all files.
 QStringList SaveFileTypeChoices();
 
-// The name the dialog proposes for a record: its file without the leading "/", or
-// "index.html" for a directory address.
+// The name the dialog proposes for a record: its file without the leading "/", at most
+// kProposedNameBytes of it, or "index.html" for a directory address.
+inline constexpr std::size_t kProposedNameBytes = 199;
 std::string ProposedSaveName(const LinkRecord& record);
 
 struct SaveAsContext {

@@ -1,6 +1,7 @@
 #include <QFile>
 #include <QFileDialog>
 
+#include "ui/control_text.h"
 #include "ui/save_as.h"
 
 namespace zavel {
@@ -25,7 +26,7 @@ std::optional<std::string> StandardSaveDialog(QWidget* owner, const SaveDialogSe
     if (!settings.fileTypeChoices.isEmpty()) {
         dialog.selectNameFilter(settings.fileTypeChoices.first());
     }
-    dialog.selectFile(QFile::decodeName(QByteArray::fromStdString(settings.proposedName)));
+    dialog.selectFile(ToControl(settings.proposedName));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
         return std::nullopt;
     }

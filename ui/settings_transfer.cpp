@@ -13,7 +13,7 @@ void MainFrame::LoadSettings() {
     destinationText = std::make_shared<SharedText>(v.destDir);
     fileTypeText = std::make_shared<const std::string>(v.fileTypes);
     if (file.address) {
-        addressEdit->setText(ToControl(*file.address));
+        addressEdit->SetBytes(*file.address);
     }
 
     LinkArgs args;
@@ -42,10 +42,10 @@ void MainFrame::ShowSettings(const LinkRecord* record) {
     rewriteCheck->setChecked(record->rewrite != 0);
     sortCheck->setChecked(record->sort != 0);
     showExpandedCheck->setChecked(record->showExpanded != 0);
-    foreignLevelEdit->setText(QString::number(record->otherServerLevel));
-    maxLevelEdit->setText(QString::number(record->maxLevel));
-    fileTypeEdit->setText(ToControl(*record->fileTypes));
-    destinationEdit->setText(ToControl(record->destDir->Get()));
+    foreignLevelEdit->SetBytes(std::to_string(record->otherServerLevel));
+    maxLevelEdit->SetBytes(std::to_string(record->maxLevel));
+    fileTypeEdit->SetBytes(*record->fileTypes);
+    destinationEdit->SetBytes(record->destDir->Get());
 }
 
 void MainFrame::SaveSettings(const LinkRecord* record) {
@@ -62,7 +62,7 @@ void MainFrame::SaveSettings(const LinkRecord* record) {
     values.rewrite = record->rewrite;
     values.sort = record->sort;
     values.showExpanded = record->showExpanded;
-    const std::string address = FromControl(addressEdit->text().left(199));
+    const std::string address = addressEdit->Bytes(kSettingsTextBytes);
     // A file that cannot be written keeps its old contents; there is nobody left to tell.
     WriteSettingsFile(programDir + kSettingsFileName, values, address);
 }

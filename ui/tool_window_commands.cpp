@@ -7,10 +7,8 @@ namespace zavel {
 
 void MainFrame::SetToolWindowOpen(bool open) {
     toolWindowOpen = open ? 1 : 0;
-    // One word-list editor or directory chooser at a time: the browse button rests meanwhile.
-    if (browseButton != nullptr) {
-        browseButton->setEnabled(!open);
-    }
+    // One word-list editor or directory chooser at a time. The browse button keeps its look
+    // meanwhile and does nothing (OnBrowse); the list commands' rules read the flag.
     UpdateCommandStates();
 }
 

@@ -8,13 +8,12 @@
 namespace zavel {
 namespace {
 
-// The texts the settings controls hold are cut to what their buffers keep.
-constexpr std::size_t kSettingsTextBytes = 199;
+// The address typed is cut to what its buffer keeps.
 constexpr std::size_t kAddressBytes = 99;
 
 // The destination without its one trailing "/"; the root "/" keeps it.
-std::string DestinationFrom(const QString& text) {
-    std::string destination = FromControl(text, kSettingsTextBytes);
+std::string DestinationFrom(const OwnEdit& edit) {
+    std::string destination = edit.Bytes(kSettingsTextBytes);
     if (destination.size() > 1 && destination.back() == '/') {
         destination.pop_back();
     }
@@ -22,10 +21,10 @@ std::string DestinationFrom(const QString& text) {
 }
 
 // The file types, always ending in ";" (an empty text gives ";" alone), within the buffer.
-std::string FileTypesFrom(const QString& text) {
-    std::string types = FromControl(text, kSettingsTextBytes);
+std::string FileTypesFrom(const OwnEdit& edit) {
+    std::string types = edit.Bytes(kSettingsTextBytes);
     if (types.empty() || types.back() != ';') {
-        types = FromControl(text, kSettingsTextBytes - 1) + ';';
+        types = edit.Bytes(kSettingsTextBytes - 1) + ';';
     }
     return types;
 }
@@ -46,11 +45,11 @@ void MainFrame::AddRoot() {
 
     CrawlSettings settings;
     settings.mode = getRadio->isChecked() ? kModeGet : kModeCopy;
-    settings.otherServerLevel = ReadSettingsInteger(FromControl(foreignLevelEdit->text()));
-    settings.maxLevel = ReadSettingsInteger(FromControl(maxLevelEdit->text()));
+    settings.otherServerLevel = ReadSettingsInteger(foreignLevelEdit->Bytes());
+    settings.maxLevel = ReadSettingsInteger(maxLevelEdit->Bytes());
     // A new pair of texts for this root; the earlier pair stays with the records using it.
-    destinationText = std::make_shared<SharedText>(DestinationFrom(destinationEdit->text()));
-    fileTypeText = std::make_shared<const std::string>(FileTypesFrom(fileTypeEdit->text()));
+    destinationText = std::make_shared<SharedText>(DestinationFrom(*destinationEdit));
+    fileTypeText = std::make_shared<const std::string>(FileTypesFrom(*fileTypeEdit));
     settings.destDir = destinationText;
     settings.fileTypes = fileTypeText;
     settings.copyDirectory = copyDirectoryCheck->isChecked() ? 1 : 0;
@@ -58,7 +57,7 @@ void MainFrame::AddRoot() {
     settings.sort = sortCheck->isChecked() ? 1 : 0;
     settings.showExpanded = showExpandedCheck->isChecked() ? 1 : 0;
 
-    std::string address = FromControl(addressEdit->text(), kAddressBytes);
+    std::string address = addressEdit->Bytes(kAddressBytes);
     if (address.empty()) {
         return;
     }
@@ -89,7 +88,8 @@ void MainFrame::OnTreeClick() {
     for (const LinkRecord* member : engine->table().Subtree(record->label)) {
         (member->held.load() == 1 ? someHeld : someNotHeld) = true;
     }
-    addressEdit->setText(item->text(0));
+    // The record's own bytes: the item's text may show them as Latin-1.
+    addressEdit->SetBytes(record->DisplayText());
     ApplyCommandStates(CommandStates{true, true, someHeld, someNotHeld, true});
     ShowSettings(record);
     tree->SetDropHighlight(item);

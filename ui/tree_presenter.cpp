@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "ui/control_text.h"
 #include "ui/link_tree_control.h"
 
 namespace zavel {
@@ -22,6 +23,15 @@ class LinkItem : public QTreeWidgetItem {
         setText(0, text);
     }
     TreeItemId id() const { return id_; }
+
+    // Alphabetical order ignores letter case; texts that differ only in case keep one order
+    // all the same (capitals first), so a sort always gives the same tree.
+    bool operator<(const QTreeWidgetItem& other) const override {
+        const QString mine = text(0);
+        const QString theirs = other.text(0);
+        const int folded = QString::compare(mine, theirs, Qt::CaseInsensitive);
+        return folded != 0 ? folded < 0 : QString::compare(mine, theirs, Qt::CaseSensitive) < 0;
+    }
 
   private:
     TreeItemId id_;
@@ -174,8 +184,7 @@ void TreePresenter::Insert(const Report& report) {
     if (!run_.isEmpty() && runParent_ != report.parent) {
         FlushRun();
     }
-    const QString text =
-        QString::fromUtf8(report.text.data(), static_cast<qsizetype>(report.text.size()));
+    const QString text = ToControl(report.text);
     auto* item = new LinkItem(report.item, text);
     tree_->NoteItemWidth(Parent(report.parent), text);
     item->setIcon(0, tree_->StateImage(report.image));

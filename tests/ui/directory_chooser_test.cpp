@@ -194,6 +194,22 @@ TEST_F(DirectoryChooserTest, ClicksShowTargetsAndDoubleClicksWalkTheTree) {
     EXPECT_TRUE(boxes.texts().empty());
 }
 
+TEST_F(DirectoryChooserTest, LinesLeadOnFromTheListedFolderWhenTheOwnersTextIsReplaced) {
+    ListEditorWindow* window = Open(top);
+    ASSERT_NE(window, nullptr);
+    // An Add meanwhile gives the owner's destination text to the new root: another folder.
+    owner.destinationText = top + "/other";
+    Click(window, "[sub]");
+    EXPECT_EQ(window->editField->text().toStdString(), top + "/sub");
+    DoubleClick(window, "[sub]");
+    EXPECT_EQ(Cwd(), top + "/sub");
+    DoubleClick(window, "[..]");
+    EXPECT_EQ(Cwd(), top);
+    EXPECT_EQ(owner.destinationText, top);
+    EXPECT_TRUE(boxes.texts().empty());
+    window->OnCancel();
+}
+
 TEST_F(DirectoryChooserTest, TheRootHasNoParentLineAndKeepsItsSeparator) {
     ListEditorWindow* window = Open(top + "/sub");
     ASSERT_NE(window, nullptr);

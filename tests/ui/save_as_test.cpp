@@ -7,6 +7,11 @@
 #include <QLineEdit>
 #include <QTimer>
 
+#include <linux/capability.h>
+#include <sys/stat.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
 #include <atomic>
 #include <filesystem>
 #include <memory>
@@ -40,7 +45,32 @@ TEST(ProposedSaveName, FileWithoutItsSlashOrIndexHtml) {
     EXPECT_EQ(ProposedSaveName(*RecordFor("www.example.com/news.htm")), "news.htm");
     EXPECT_EQ(ProposedSaveName(*RecordFor("www.example.com/")), "index.html");
     EXPECT_EQ(ProposedSaveName(*RecordFor("www.example.com/a/b/pic.gif")), "pic.gif");
+    // At most 199 bytes, and never half a character.
+    auto record = RecordFor("www.example.com/news.htm");
+    record->file = "/" + std::string(300, 'n');
+    EXPECT_EQ(ProposedSaveName(*record), std::string(199, 'n'));
+    record->file = "/" + std::string(198, 'n') + "\xC3\xA9.htm";
+    EXPECT_EQ(ProposedSaveName(*record), std::string(198, 'n'));
 }
+
+// While it lives, the calling thread is held to the permission bits as any user is: root may
+// otherwise write into any folder and any file.
+class PermissionBitsApply {
+  public:
+    PermissionBitsApply() {
+        syscall(SYS_capget, &header_, saved_);
+        __user_cap_data_struct held[2] = {saved_[0], saved_[1]};
+        held[0].effective &= ~((1U << CAP_DAC_OVERRIDE) | (1U << CAP_DAC_READ_SEARCH));
+        syscall(SYS_capset, &header_, held);
+    }
+    ~PermissionBitsApply() { syscall(SYS_capset, &header_, saved_); }
+    PermissionBitsApply(const PermissionBitsApply&) = delete;
+    PermissionBitsApply& operator=(const PermissionBitsApply&) = delete;
+
+  private:
+    __user_cap_header_struct header_{_LINUX_CAPABILITY_VERSION_3, 0};
+    __user_cap_data_struct saved_[2]{};
+};
 
 class SaveAsTest : public testing::Test {
   protected:
@@ -112,6 +142,59 @@ TEST_F(SaveAsTest, PageIsFetchedIntoTheChosenFile) {
     Save(record.get());
     EXPECT_EQ(ReadFileBytes(dir / "chosen.html"), body);
     EXPECT_EQ(marks, 2);
+}
+
+TEST_F(SaveAsTest, ChosenFileIsWrittenInPlaceWhereverTheFileMayBeWritten) {
+    const auto record = RecordFor(server.host() + "/docs/page.htm");
+    // A private file with a second name keeps its mode and its identity; both names see the page.
+    WriteFileBytes(dir / "private.htm", "an older and longer file than the page itself");
+    ASSERT_EQ(chmod((dir / "private.htm").c_str(), 0600), 0);
+    ASSERT_EQ(link((dir / "private.htm").c_str(), (dir / "second-name").c_str()), 0);
+    struct stat before {};
+    ASSERT_EQ(stat((dir / "private.htm").c_str(), &before), 0);
+    answer = dir / "private.htm";
+    Save(record.get());
+    struct stat after {};
+    ASSERT_EQ(stat((dir / "private.htm").c_str(), &after), 0);
+    EXPECT_EQ(after.st_ino, before.st_ino);
+    EXPECT_EQ(after.st_mode & 07777, 0600u);
+    EXPECT_EQ(ReadFileBytes(dir / "second-name"), body);
+
+    // A name so long that no file beside it has room for a longer one: new, then existing, then
+    // a fetch that fails, which leaves the file as it was.
+    const std::string longName = std::string(250, 'n');
+    answer = dir / longName;
+    Save(record.get());
+    EXPECT_EQ(ReadFileBytes(dir / longName), body);
+    WriteFileBytes(dir / longName, "old");
+    Save(record.get());
+    EXPECT_EQ(ReadFileBytes(dir / longName), body);
+    WriteFileBytes(dir / longName, "old");
+    broken = true;
+    Save(record.get());
+    EXPECT_EQ(ReadFileBytes(dir / longName), "old");
+    broken = false;
+    EXPECT_EQ(FolderNames(), (std::vector<std::string>{longName, "private.htm", "second-name"}));
+
+    // A folder that takes no new file: its writable file is saved, a write-protected one is not.
+    const std::string locked = dir / "locked";
+    std::filesystem::create_directory(locked);
+    WriteFileBytes(locked + "/page.htm", "old");
+    WriteFileBytes(locked + "/protected.htm", "old");
+    ASSERT_EQ(chmod((locked + "/protected.htm").c_str(), 0444), 0);
+    ASSERT_EQ(chmod(locked.c_str(), 0555), 0);
+    {
+        PermissionBitsApply asAnyone;
+        answer = locked + "/page.htm";
+        Save(record.get());
+        answer = locked + "/protected.htm";
+        Save(record.get());
+    }
+    ASSERT_EQ(chmod(locked.c_str(), 0755), 0);
+    EXPECT_EQ(ReadFileBytes(locked + "/page.htm"), body);
+    EXPECT_EQ(ReadFileBytes(locked + "/protected.htm"), "old");
+    EXPECT_EQ(boxes.texts(), (Texts{"Internal Error", "Internal Error"}));
+    EXPECT_EQ(requests.load(), 5);  // the write-protected file cost no request
 }
 
 TEST_F(SaveAsTest, FailedPageIsSavedOnceTheServerRecovered) {

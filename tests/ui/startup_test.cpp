@@ -7,6 +7,8 @@
 #include "lists/settings_file.h"
 #include "tests/ui/ui_fixture.h"
 #include "ui/backdrop.h"
+#include "ui/control_layout.h"
+#include "ui/list_editor_window.h"
 #include "ui/resources.h"
 
 namespace zavel {
@@ -151,6 +153,40 @@ TEST_F(UiTest, ControlsAreBuiltWithTheirTextsAndOnlyAddAndBrowseEnabled) {
     EXPECT_TRUE(frame->engine->WorkerRunning());
 }
 
+TEST_F(UiTest, LevelFieldsTakeWhatTheyShowAndBrowseRestsWithoutGreyingOut) {
+    Install();
+    WriteStatus("1\r\n12345\r\n1000000\r\n");
+    auto frame = Start();
+    frame->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(frame.get()));
+    // Levels from the settings file are shown whole, however long.
+    EXPECT_EQ(frame->foreignLevelEdit->text(), "12345");
+    EXPECT_EQ(frame->maxLevelEdit->text(), "1000000");
+    const std::pair<OwnEdit*, int> fields[] = {{frame->foreignLevelEdit, kForeignLevelCharacters},
+                                               {frame->maxLevelEdit, kMaxLevelCharacters}};
+    for (const auto& [field, characters] : fields) {
+        // Such a text can be edited; typed text then stops at what the field shows whole.
+        field->setFocus();
+        field->selectAll();
+        QTest::keyClicks(field, "98765432");
+        EXPECT_EQ(field->text(), QStringLiteral("98765432").left(characters));
+        // Its strokes fit inside the frame and the edit's own margin of 2 pixels on either side.
+        const int frameWidth = field->style()->pixelMetric(QStyle::PM_DefaultFrameWidth);
+        EXPECT_LE(field->fontMetrics().tightBoundingRect(field->text()).width(),
+                  field->width() - 2 * frameWidth - 4);
+    }
+
+    // While a tool window is open, browse looks as ever and opens nothing.
+    frame->RunCommand(kCommandKeywords);
+    ASSERT_EQ(frame->toolWindowOpen, 1);
+    EXPECT_EQ(frame->browseButton->CurrentPicture(), LoadPaletteBitmap(277));
+    QTest::mouseClick(frame->browseButton, Qt::LeftButton);
+    const QObjectList children = frame->children();
+    EXPECT_EQ(std::count_if(children.begin(), children.end(),
+                            [](QObject* child) { return dynamic_cast<ListEditorWindow*>(child); }),
+              1);
+}
+
 TEST_F(UiTest, WindowFirstAppearsAt1024By600AndIsReplacedWhenBuilt) {
     Install();
     MainFrame frame;
@@ -194,6 +230,7 @@ TEST_F(UiTest, EnterInAnyEditMovesTheFocusToTheWindowAndInsertsNothing) {
     ASSERT_TRUE(QTest::qWaitForWindowActive(frame.get()));
     for (OwnEdit* edit : {frame->addressEdit, frame->foreignLevelEdit, frame->maxLevelEdit,
                           frame->destinationEdit, frame->fileTypeEdit}) {
+        edit->clear();  // the level fields take only what they show
         edit->setFocus();
         ASSERT_TRUE(test::WaitUntil([edit] { return edit->hasFocus(); }));
         QTest::keyClicks(edit, "ab");

@@ -3,6 +3,8 @@
 // browser started with the item's address.
 #include <QTest>
 
+#include <atomic>
+
 #include "tests/ui/crawl_fixture.h"
 
 namespace zavel {
@@ -197,6 +199,88 @@ TEST_F(CrawlUiTest, WithoutABrowserNothingIsStartedAndNothingIsSaid) {
     frame->RunCommand(kCommandExplore);
     EXPECT_TRUE(started().empty());
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+}
+
+TEST_F(CrawlUiTest, OnlyALeftClickSelectsAndTheCommandsActOnWhatItShows) {
+    server.Serve("/a/", LinkPage({}));
+    server.Serve("/b/", LinkPage({}));
+    auto frame = StartCrawler();
+    TypeAndAdd(*frame, Address("/a/"));
+    TypeAndAdd(*frame, Address("/b/"));
+    ASSERT_TRUE(WaitSettled(*frame));
+    QTreeWidgetItem* a = Item(*frame, Address("/a/"));
+    QTreeWidgetItem* b = Item(*frame, Address("/b/"));
+    ASSERT_TRUE(a != nullptr && b != nullptr);
+    Click(*frame, a);
+    QWidget* view = frame->tree->viewport();
+    const auto at = [&](QTreeWidgetItem* item) {
+        return frame->tree->visualItemRect(item).center();
+    };
+
+    // Other buttons, a Ctrl+click on the selected item, a drag from it to another item, and
+    // Ctrl+Space, which would take the selection off it.
+    QTest::mouseClick(view, Qt::RightButton, {}, at(b));
+    QTest::mouseClick(view, Qt::MiddleButton, {}, at(b));
+    QTest::mouseClick(view, Qt::LeftButton, Qt::ControlModifier, at(a));
+    QTest::mousePress(view, Qt::LeftButton, {}, at(a));
+    QTest::mouseMove(view, at(b));
+    QTest::mouseRelease(view, Qt::LeftButton, {}, at(b));
+    frame->tree->setFocus();
+    QTest::keyClick(frame->tree, Qt::Key_Space, Qt::ControlModifier);
+    EXPECT_EQ(frame->tree->SelectedItem(), a);
+    EXPECT_EQ(frame->addressEdit->text().toStdString(), Address("/a/"));
+    EXPECT_EQ(Commands(*frame), (std::vector<bool>{true, true, false, true, true}));
+
+    frame->RunCommand(kCommandRemove);
+    ASSERT_TRUE(WaitSettled(*frame));
+    EXPECT_EQ(ChildTexts(*frame, nullptr), (std::vector<std::string>{Address("/b/")}));
+}
+
+TEST_F(CrawlUiTest, BytesThatAreNotUtf8ShowAsLatin1AndGoBackExactly) {
+    server.Serve("/", LinkPage({"%E9t%E9.htm"}));
+    std::atomic<int> hits{0};
+    server.http().Get("/\xE9t\xE9.htm", [&hits](const httplib::Request&, httplib::Response& r) {
+        ++hits;
+        r.set_content(LinkPage({}), "text/html");
+    });
+    auto frame = StartCrawler();
+    TypeAndAdd(*frame, Address("/"));
+    ASSERT_TRUE(WaitSettled(*frame));
+    ASSERT_EQ(hits.load(), 1);
+    const std::string bytes = Address("/\xE9t\xE9.htm");
+    const QString shown =
+        QString::fromStdString(Address("/")) + QStringLiteral("\u00E9t\u00E9.htm");
+    const auto found = frame->tree->findItems(shown, Qt::MatchExactly | Qt::MatchRecursive);
+    ASSERT_EQ(found.size(), 1);
+    // The progress display shows the record the same way.
+    LinkTable& table = frame->engine->table();
+    ASSERT_EQ(table.RecordAt(1)->DisplayText(), bytes);
+    table.currentRecord.store(table.RecordAt(1));
+    table.currentIndex.store(1);
+    frame->OnUpdateStatusPane();
+    EXPECT_TRUE(frame->statusPane->text().contains(shown));
+
+    // The click hands the record's bytes to the field, and Add takes them back as they were.
+    Click(*frame, found.front());
+    EXPECT_EQ(frame->addressEdit->text(), shown);
+    QTest::keyClick(frame->addressEdit, Qt::Key_A, Qt::ControlModifier);
+    ASSERT_TRUE(WaitSettled(*frame));
+    EXPECT_EQ(table.RecordAt(table.Count() - 1)->DisplayText(), bytes);
+    EXPECT_EQ(hits.load(), 2);
+
+    // The settings file keeps those bytes, and the next start shows them the same way.
+    frame->close();
+    EXPECT_NE(ReadStatus().find("\n" + bytes + "\n"), std::string::npos);
+    frame = Start();
+    EXPECT_EQ(frame->addressEdit->text(), shown);
+    EXPECT_EQ(frame->addressEdit->Bytes(), bytes);
+    // Typed over, the text stays Latin-1 while it can; emptied, the field reads UTF-8 again.
+    frame->addressEdit->end(false);
+    frame->addressEdit->insert(QStringLiteral("\u00E9"));
+    EXPECT_EQ(frame->addressEdit->Bytes(), bytes + "\xE9");
+    frame->addressEdit->clear();
+    frame->addressEdit->insert(QStringLiteral("\u00E9"));
+    EXPECT_EQ(frame->addressEdit->Bytes(), "\xC3\xA9");
 }
 
 }  // namespace

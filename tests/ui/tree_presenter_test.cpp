@@ -222,6 +222,39 @@ TEST_F(TreePresenterTest, WorkerReportsWhileTheWindowDrainsAndNoSliceLeavesItems
 
 // The view lays out all its shown rows again after rows are added under an open item; the
 // presenter paces itself by that work, so the view must let it be measured.
+TEST_F(TreePresenterTest, TreeDrawsLinesKeepsItsImagesOnSelectedItemsAndSortsIgnoringCase) {
+    presenter.InsertItem(1, kNoTreeItem, "root", kImageFetched);
+    const char* texts[] = {"b", "B", "c", "a", "A"};
+    for (TreeItemId id = 2; const char* text : texts) {
+        presenter.InsertItem(id++, 1, text, kImagePending);
+    }
+    presenter.SortChildren(1);
+    presenter.ExpandItem(1);
+    presenter.ApplyAll();
+    EXPECT_EQ(Shape(tree, tree.invisibleRootItem()),
+              "1:root:2+(6:A:1()5:a:1()3:B:1()2:b:1()4:c:1())");
+
+    // The selected image is the image itself, not tinted with the selection colour.
+    for (int i = 0; i < kStateImageCount; ++i) {
+        EXPECT_EQ(tree.StateImage(i).pixmap(10, 10, QIcon::Selected).toImage(),
+                  tree.StateImage(i).pixmap(10, 10, QIcon::Normal).toImage())
+            << i;
+    }
+
+    // Dotted grey lines join a leaf to its parent and siblings, left of its image.
+    tree.resize(300, 200);
+    tree.show();
+    const QImage view = tree.viewport()->grab().toImage();
+    const QRect leaf = tree.visualItemRect(tree.topLevelItem(0)->child(2));
+    int dots = 0;
+    for (int y = leaf.top(); y <= leaf.bottom(); ++y) {
+        for (int x = 0; x < tree.indentation() * 2; ++x) {
+            dots += view.pixelColor(x, y) == QColor(128, 128, 128) ? 1 : 0;
+        }
+    }
+    EXPECT_GT(dots, leaf.height() / 2);
+}
+
 TEST(TreeLayoutTime, TheViewsOwnLayoutsAfterAddedRowsAreCounted) {
     LinkTreeControl tree{nullptr, nullptr};
     tree.resize(300, 200);
