@@ -122,6 +122,9 @@ int FetchPage(const std::string& host, const std::string& path, const std::strin
     request.bufferSize = kTransferBufferBytes;
 
     platform::HttpOutcome outcome = platform::HttpGet(request);
+    if (options.outcome != nullptr) {
+        *options.outcome = outcome;
+    }
     const bool complete =
         outcome.result == platform::HttpResult::kOk ||
         (overLimit && options.keepTruncated && outcome.result == platform::HttpResult::kSinkFailed);

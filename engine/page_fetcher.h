@@ -8,6 +8,7 @@
 #include <string>
 
 #include "platform/http/http_abort.h"
+#include "platform/http/http_client.h"
 
 namespace zavel {
 
@@ -38,6 +39,9 @@ struct FetchOptions {
     std::string below{};
     // When set, called instead of showing "Internal Error" for a file that cannot be created.
     std::function<void()> onCreateFailed = nullptr;
+    // When set, receives the transfer's outcome (status, final address, content type, bytes,
+    // time), also for a failed fetch; left as it is when no transfer was made.
+    platform::HttpOutcome* outcome = nullptr;
 };
 int FetchPage(const std::string& host, const std::string& path, const std::string& localFile,
               const FetchOptions& options);

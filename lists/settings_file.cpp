@@ -25,6 +25,25 @@ void AppendLine(std::string& out, int value) {
     out += '\n';
 }
 
+bool IsRequestsAtOnceChoice(int value) {
+    for (int choice : kRequestsAtOnceChoices) {
+        if (choice == value) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// A line after the tenth is taken only when it is a number and nothing else, so that a file of
+// another program's making, or a damaged one, falls back to the built-in value.
+bool ReadStrictInteger(std::string_view line, int& value) {
+    if (line.empty() || line.size() > 9 || line.find_first_not_of("0123456789") != line.npos) {
+        return false;
+    }
+    value = ReadSettingsInteger(line);
+    return true;
+}
+
 }  // namespace
 
 SettingsValues BuiltInSettings(std::string destination) {
@@ -90,6 +109,15 @@ SettingsFile ReadSettingsFrom(std::FILE* file, const SettingsValues& builtIn) {
             *integers[line] = ReadSettingsInteger(buffer);
         }
     }
+    int value = 0;
+    if (ReadListLine(file, buffer) != nullptr && ReadStrictInteger(buffer, value) &&
+        IsRequestsAtOnceChoice(value)) {
+        v.requestsAtOnce = value;
+    }
+    if (ReadListLine(file, buffer) != nullptr && ReadStrictInteger(buffer, value) &&
+        (value == 0 || value == 1)) {
+        v.offlineLinks = value;
+    }
     return settings;
 }
 
@@ -105,6 +133,8 @@ std::string FormatSettingsFile(const SettingsValues& values, std::string_view ad
     AppendLine(out, values.sort);
     AppendLine(out, values.showExpanded);
     AppendLine(out, address);
+    AppendLine(out, values.requestsAtOnce);
+    AppendLine(out, values.offlineLinks);
     return out;
 }
 

@@ -7,6 +7,11 @@
 //   3 maximum level                      8 sort (0 or 1)
 //   4 destination directory              9 show expanded (0 or 1)
 //   5 file types ("*.*;")               10 address
+//
+// Lines after the tenth hold settings a ten-line file leaves at their built-in values:
+//
+//  11 requests at once (1, 2, 4, 6, 8 or 16; anything else 6)
+//  12 offline links of the root being set up (0 or 1; anything else 0)
 #pragma once
 
 #include <cstdio>
@@ -19,9 +24,16 @@ namespace zavel {
 inline constexpr const char* kSettingsFileName = "status.lst";
 inline constexpr int kSettingsResourceId = 904;
 inline constexpr int kSettingsLineCount = 10;
+// The lines written: the ten documented ones and those after them.
+inline constexpr int kSettingsWrittenLineCount = 12;
 
-// Lines 1 to 9. The member initialisers are the built-in values that stand in for a missing
-// file or a missing line; the built-in destination is the system's and is given by the caller.
+// The choices of "Requests at Once"; a line 11 that names none of them gives the default.
+inline constexpr int kRequestsAtOnceChoices[] = {1, 2, 4, 6, 8, 16};
+inline constexpr int kDefaultRequestsAtOnce = 6;
+
+// Lines 1 to 9, 11 and 12. The member initialisers are the built-in values that stand in for a
+// missing file or a missing line; the built-in destination is the system's and is given by the
+// caller.
 struct SettingsValues {
     int mode = 1;
     int otherServerLevel = 0;
@@ -32,6 +44,8 @@ struct SettingsValues {
     int rewrite = 0;
     int sort = 1;
     int showExpanded = 1;
+    int requestsAtOnce = kDefaultRequestsAtOnce;
+    int offlineLinks = 0;
 };
 
 struct SettingsFile {
@@ -56,8 +70,8 @@ SettingsFile ReadSettingsFrom(std::FILE* file, const SettingsValues& builtIn);
 // beyond the range of int gives the nearest value in range.
 int ReadSettingsInteger(std::string_view line);
 
-// The ten lines, each ended by LF. A text value is cut at a line break it may contain, so the
-// file always keeps its ten lines in their places.
+// The twelve lines, each ended by LF. A text value is cut at a line break it may contain, so the
+// file always keeps its lines in their places.
 std::string FormatSettingsFile(const SettingsValues& values, std::string_view address);
 
 // Replaces the file as a whole (see ReplaceFileContents). False when nothing was written; the

@@ -296,6 +296,27 @@ CURLcode Run(CURLM* multi, Transfer& transfer) {
     }
 }
 
+// What the handle knows once its transfer ended.
+void ReadTransferInfo(CURL* easy, CURLcode code, HttpOutcome& outcome) {
+    outcome.transportCode = static_cast<int>(code);
+    char* text = nullptr;
+    if (curl_easy_getinfo(easy, CURLINFO_EFFECTIVE_URL, &text) == CURLE_OK && text != nullptr) {
+        outcome.finalUrl = text;
+    }
+    text = nullptr;
+    if (curl_easy_getinfo(easy, CURLINFO_CONTENT_TYPE, &text) == CURLE_OK && text != nullptr) {
+        outcome.contentType = text;
+    }
+    curl_off_t bytes = 0;
+    if (curl_easy_getinfo(easy, CURLINFO_SIZE_DOWNLOAD_T, &bytes) == CURLE_OK && bytes > 0) {
+        outcome.bodyBytes = static_cast<std::uint64_t>(bytes);
+    }
+    curl_off_t micros = 0;
+    if (curl_easy_getinfo(easy, CURLINFO_TOTAL_TIME_T, &micros) == CURLE_OK && micros > 0) {
+        outcome.milliseconds = micros / 1000;
+    }
+}
+
 HttpResult ResultOf(CURLcode code, const Transfer& transfer) {
     if (code == CURLE_OK) {
         return HttpResult::kOk;
@@ -362,6 +383,7 @@ HttpOutcome HttpGet(const HttpGetRequest& request) {
             if (code != CURLE_OK) {
                 outcome.error = errorText[0] != '\0' ? errorText : curl_easy_strerror(code);
             }
+            ReadTransferInfo(handles.easy, code, outcome);
             // An unfinished transfer closes its connection here, still inside the call.
             curl_multi_remove_handle(handles.multi, handles.easy);
         } else {

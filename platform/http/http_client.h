@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <string>
 
@@ -53,6 +54,15 @@ struct HttpOutcome {
     HttpResult result = HttpResult::kSendFailed;
     long httpStatus = 0;  // status of the final response, 0 if none
     std::string error;    // libcurl's text for a failure
+    // What the transfer reached, also when it failed: libcurl's result code (0 for success),
+    // the address of the last request made (the redirect target when one was followed), the
+    // final response's content type as the server sent it (empty if none), the body bytes
+    // received, and the time from the start of the call to its end.
+    int transportCode = 0;
+    std::string finalUrl;
+    std::string contentType;
+    std::uint64_t bodyBytes = 0;
+    std::int64_t milliseconds = 0;
 };
 
 HttpOutcome HttpGet(const HttpGetRequest& request);

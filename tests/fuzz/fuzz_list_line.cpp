@@ -70,7 +70,8 @@ bool SameValues(const zavel::SettingsValues& a, const zavel::SettingsValues& b) 
     return a.mode == b.mode && a.otherServerLevel == b.otherServerLevel &&
            a.maxLevel == b.maxLevel && a.destDir == b.destDir && a.fileTypes == b.fileTypes &&
            a.copyDirectory == b.copyDirectory && a.rewrite == b.rewrite && a.sort == b.sort &&
-           a.showExpanded == b.showExpanded;
+           a.showExpanded == b.showExpanded && a.requestsAtOnce == b.requestsAtOnce &&
+           a.offlineLinks == b.offlineLinks;
 }
 
 zavel::SettingsFile ReadSettings(std::string bytes, const zavel::SettingsValues& builtIn) {
@@ -113,15 +114,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     FUZZ_CHECK(entries == nonEmpty);
 
-    // The settings: always ten lines written; what is read, written and read again is the same.
-    // A text of 99 characters is the exception the line reader makes: its line end comes back
-    // as a line of its own and shifts the later settings, in any file written that way.
+    // The settings: always the same number of lines written; what is read, written and read again
+    // is the same. A text of 99 characters is the exception the line reader makes: its line end
+    // comes back as a line of its own and shifts the later settings, in any file written that way.
     const zavel::SettingsValues builtIn = zavel::BuiltInSettings("/home/ann/");
     const zavel::SettingsFile settings = ReadSettings(bytes, builtIn);
     FUZZ_CHECK(settings.address.has_value() == (expected.size() >= zavel::kSettingsLineCount));
     const std::string address = settings.address.value_or("");
     const std::string written = zavel::FormatSettingsFile(settings.values, address);
-    FUZZ_CHECK(std::count(written.begin(), written.end(), '\n') == zavel::kSettingsLineCount);
+    FUZZ_CHECK(std::count(written.begin(), written.end(), '\n') ==
+               zavel::kSettingsWrittenLineCount);
     const std::size_t longest = std::max(
         {settings.values.destDir.size(), settings.values.fileTypes.size(), address.size()});
     if (longest < zavel::kListLineSize - 1) {

@@ -125,7 +125,7 @@ TEST(SettingsFile, WrittenFileReadsBackTheSameWithLfLineEnds) {
     values.showExpanded = 0;
     ASSERT_TRUE(WriteSettingsFile(dir / "status.lst", values, "example.org/a"));
     EXPECT_EQ(test::ReadFileBytes(dir / "status.lst"),
-              "2\n-1\n3\n/srv/copies\n*.htm;\n0\n1\n0\n0\nexample.org/a\n");
+              "2\n-1\n3\n/srv/copies\n*.htm;\n0\n1\n0\n0\nexample.org/a\n6\n0\n");
     const SettingsFile back = ReadSettingsFile(dir / "status.lst", kBuiltIn);
     ExpectValues(back.values, 2, -1, 3, "/srv/copies", "*.htm;", 0, 1, 0, 0);
     EXPECT_EQ(back.address, "example.org/a");
@@ -134,7 +134,32 @@ TEST(SettingsFile, WrittenFileReadsBackTheSameWithLfLineEnds) {
 TEST(SettingsFile, EmptyAddressAndLineBreaksInsideValuesKeepTheTenLines) {
     SettingsValues values = BuiltInSettings("/a\nb");
     values.fileTypes = "*.*\r;";
-    EXPECT_EQ(FormatSettingsFile(values, ""), "1\n0\n100\n/a\n*.*\n1\n0\n1\n1\n\n");
+    EXPECT_EQ(FormatSettingsFile(values, ""), "1\n0\n100\n/a\n*.*\n1\n0\n1\n1\n\n6\n0\n");
+}
+
+TEST(SettingsFile, LinesAfterTheTenthTakeOnlyTheirChoicesAndAreWrittenBack) {
+    const std::string ten = "1\n0\n100\n/a\n*.*\n1\n0\n1\n1\nexample.com/\n";
+    struct Case {
+        std::string after;
+        int requestsAtOnce;
+        int offlineLinks;
+    };
+    const Case cases[] = {
+        {"", 6, 0},        {"1\n", 1, 0},           {"16\r\n1\r\n", 16, 1}, {"8\n0\n", 8, 0},
+        {"3\n1\n", 6, 1},  {"0\n2\n", 6, 0},        {"-4\n", 6, 0},         {" 4\n1x\n", 6, 0},
+        {"4 \n1\n", 6, 1}, {"99999999999\n", 6, 0}, {"\n\n", 6, 0},         {"2\n1\nmore\n", 2, 1},
+    };
+    for (const Case& c : cases) {
+        const SettingsFile settings = ReadBytes(ten + c.after);
+        EXPECT_EQ(settings.values.requestsAtOnce, c.requestsAtOnce) << c.after;
+        EXPECT_EQ(settings.values.offlineLinks, c.offlineLinks) << c.after;
+        EXPECT_EQ(settings.address, "example.com/");
+        ExpectValues(settings.values, 1, 0, 100, "/a", "*.*", 1, 0, 1, 1);
+    }
+    SettingsValues values = BuiltInSettings("/a");
+    values.requestsAtOnce = 2;
+    values.offlineLinks = 1;
+    EXPECT_EQ(FormatSettingsFile(values, "x/"), "1\n0\n100\n/a\n*.*\n1\n0\n1\n1\nx/\n2\n1\n");
 }
 
 // Everything in a folder, so a test can tell that no stray file was left behind.

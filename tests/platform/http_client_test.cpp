@@ -165,6 +165,23 @@ TEST_F(HttpClientTest, RedirectsAreFollowedUpToTenAndOnlyTheFinalBodyIsDelivered
     EXPECT_EQ(eleven.body, "");
 }
 
+TEST_F(HttpClientTest, OutcomeTellsTheFinalAddressTypeSizeAndTransportCode) {
+    Fetched hopped = Get(Url("/hop/2"));
+    EXPECT_EQ(hopped.outcome.finalUrl, Url("/hop/0"));
+    EXPECT_EQ(hopped.outcome.contentType, "text/plain");
+    EXPECT_EQ(hopped.outcome.bodyBytes, 7u);
+    EXPECT_EQ(hopped.outcome.transportCode, 0);
+    EXPECT_GE(hopped.outcome.milliseconds, 0);
+
+    const std::string refused =
+        "http://127.0.0.1:" + std::to_string(test::UnusedLoopbackPort()) + "/page";
+    Fetched failed = Get(refused);
+    EXPECT_NE(failed.outcome.transportCode, 0);
+    EXPECT_EQ(failed.outcome.finalUrl, refused);
+    EXPECT_EQ(failed.outcome.contentType, "");
+    EXPECT_EQ(failed.outcome.bodyBytes, 0u);
+}
+
 TEST_F(HttpClientTest, RedirectToAnotherSchemeThanHttpIsRefused) {
     server_.http().Get("/to-file", [](const httplib::Request&, httplib::Response& response) {
         response.set_redirect("file:///etc/hostname");

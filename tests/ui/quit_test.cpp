@@ -44,7 +44,7 @@ TEST_F(UiTest, QuitWritesTheSettingsOfTheLastRecordShownEvenWithoutAnyAdd) {
     ASSERT_NE(quit, nullptr);
     quit->trigger();
     EXPECT_FALSE(frame->isVisible());
-    EXPECT_EQ(ReadStatus(), "2\n0\n4\n/copies\n*.*\n1\n0\n1\n1\n\n");
+    EXPECT_EQ(ReadStatus(), "2\n0\n4\n/copies\n*.*\n1\n0\n1\n1\n\n6\n0\n");
     EXPECT_FALSE(frame->engine->WorkerRunning());
 }
 
@@ -53,7 +53,7 @@ TEST_F(UiTest, SettingsAreWrittenOnceAndAlsoWhenTheWindowIsDestroyedWithoutClosi
     auto frame = Start();
     frame->addressEdit->setText("gone.example/");
     frame.reset();
-    EXPECT_EQ(ReadStatus(), "1\n0\n100\n" + home + "/\n*.*\n1\n0\n1\n1\ngone.example/\n");
+    EXPECT_EQ(ReadStatus(), "1\n0\n100\n" + home + "/\n*.*\n1\n0\n1\n1\ngone.example/\n6\n0\n");
 }
 
 TEST_F(UiTest, AddressIsCutAt199Characters) {
