@@ -309,15 +309,20 @@ CURLcode Run(CURLM* multi, Transfer& transfer) {
     }
 }
 
-// What the handle knows once its transfer ended. A plain address of `requestedUrl` that ended
-// at its HTTPS twin teaches the process to ask that server over HTTPS from now on.
+// What the handle knows once its transfer ended. A plain address of `requestedUrl` redirected
+// to its HTTPS twin teaches the process to ask that server over HTTPS from now on.
 void ReadTransferInfo(CURL* easy, CURLcode code, const std::string& requestedUrl,
                       HttpOutcome& outcome) {
     outcome.transportCode = static_cast<int>(code);
     char* text = nullptr;
     if (curl_easy_getinfo(easy, CURLINFO_EFFECTIVE_URL, &text) == CURLE_OK && text != nullptr) {
         outcome.finalUrl = text;
-        NoteSecureMove(requestedUrl, outcome.finalUrl);
+        // Only a server's own redirect counts; libcurl's HSTS cache keeps its policies itself.
+        long redirects = 0;
+        if (curl_easy_getinfo(easy, CURLINFO_REDIRECT_COUNT, &redirects) == CURLE_OK &&
+            redirects > 0) {
+            NoteSecureMove(requestedUrl, outcome.finalUrl);
+        }
     }
     text = nullptr;
     if (curl_easy_getinfo(easy, CURLINFO_CONTENT_TYPE, &text) == CURLE_OK && text != nullptr) {

@@ -10,6 +10,7 @@
 
 #include "engine/crawl_engine.h"
 #include "lists/word_list.h"
+#include "platform/http/http_client.h"
 #include "tests/support/loopback_server.h"
 #include "tests/support/recording_tree.h"
 #include "tests/support/temp_dir.h"
@@ -148,6 +149,11 @@ TEST_F(SecureCrawlTest, StrictTransportSecurityTakesPlainLinksToTheServerOverTls
         response.set_content(Links({link}), "text/html");
     });
     secure.Serve("/next.html", Links({}));
+    // The policy is the host name's, whatever the port: other tests of this process must not
+    // find plain addresses of localhost taken to TLS.
+    secure.http().Get("/forget", [](const httplib::Request&, httplib::Response& response) {
+        response.set_header("Strict-Transport-Security", "max-age=0");
+    });
     secure.Start();
     // A named host: the policy is never kept for an address given as a number.
     const std::string host = "localhost:" + std::to_string(secure.port());
@@ -155,6 +161,11 @@ TEST_F(SecureCrawlTest, StrictTransportSecurityTakesPlainLinksToTheServerOverTls
 
     // Over plain HTTP the TLS port would not have answered at all.
     EXPECT_EQ(Summary(host), (std::vector<std::string>{"2 s /", "2 p /next.html"}));
+    platform::HttpGetRequest forget;
+    forget.url = "https://" + host + "/forget";
+    EXPECT_EQ(platform::HttpGet(forget).httpStatus, 200);
+    forget.url = "http://" + host + "/forget";
+    EXPECT_EQ(platform::HttpGet(forget).result, platform::HttpResult::kSendFailed);
 }
 
 TEST_F(SecureCrawlTest, CopyModeSavesTheDecodedPagesAndAnUntrustedServerNothing) {
