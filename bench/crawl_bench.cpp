@@ -5,6 +5,8 @@
 //   zavel_crawl_bench --dir ROOT         crawl the HTML files under ROOT from /index.html
 //   zavel_crawl_bench --serve [pages]    only serve the site; prints the port, and stops by
 //   zavel_crawl_bench --serve --dir ROOT itself after 30 minutes or on end of standard input
+//   ... --tls CERT KEY                   the same over HTTPS with this certificate and key (PEM
+//                                        files); the crawl trusts that certificate only
 #include <httplib.h>
 
 #include <algorithm>
@@ -13,8 +15,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <iostream>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -23,6 +27,7 @@
 #include "bench/measure.h"
 #include "bench/site.h"
 #include "engine/crawl_engine.h"
+#include "platform/http/http_client.h"
 
 namespace {
 
@@ -58,9 +63,29 @@ class CountingTree : public zavel::LinkTreeView {
 struct Site {
     int pages = 20000;
     std::string root;
+    std::string certificate;  // with the key: served over HTTPS
+    std::string key;
 
     std::string StartPath() const { return root.empty() ? "/p0.html" : "/index.html"; }
+    std::string Scheme() const { return certificate.empty() ? "http://" : "https://"; }
 };
+
+// A plain server, or one speaking TLS with the site's certificate, which the crawl then trusts.
+std::unique_ptr<httplib::Server> MakeServer(const Site& site) {
+    if (site.certificate.empty()) {
+        return std::make_unique<httplib::Server>();
+    }
+    std::ifstream file(site.certificate, std::ios::binary);
+    zavel::platform::TrustCertificatesForTests(
+        std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()));
+    auto server = std::make_unique<httplib::SSLServer>(site.certificate.c_str(), site.key.c_str());
+    if (!server->is_valid()) {
+        std::fprintf(stderr, "cannot serve TLS with %s and %s\n", site.certificate.c_str(),
+                     site.key.c_str());
+        std::exit(2);
+    }
+    return server;
+}
 
 // The site, and a page that stalls while `stalling` holds (at most ten seconds).
 void ServeSite(httplib::Server& server, const Site& site, std::atomic<bool>& stalling) {
@@ -92,7 +117,8 @@ std::string PrepareProgramDir() {
 }
 
 int Serve(const Site& site) {
-    httplib::Server server;
+    std::unique_ptr<httplib::Server> served = MakeServer(site);
+    httplib::Server& server = *served;
     std::atomic<bool> stalling{false};
     ServeSite(server, site, stalling);
     int port = server.bind_to_any_port("127.0.0.1");
@@ -129,6 +155,9 @@ int main(int argc, char** argv) {
             serveOnly = true;
         } else if (arg == "--dir" && i + 1 < argc) {
             site.root = argv[++i];
+        } else if (arg == "--tls" && i + 2 < argc) {
+            site.certificate = argv[++i];
+            site.key = argv[++i];
         } else {
             site.pages = std::atoi(arg.c_str());
         }
@@ -141,7 +170,8 @@ int main(int argc, char** argv) {
         return Serve(site);
     }
 
-    httplib::Server server;
+    std::unique_ptr<httplib::Server> served = MakeServer(site);
+    httplib::Server& server = *served;
     std::atomic<bool> stalling{true};
     ServeSite(server, site, stalling);
     std::thread serving;
@@ -157,7 +187,7 @@ int main(int argc, char** argv) {
     double endLatencyMs = 0;
     {
         zavel::CrawlEngine engine(programDir);
-        zavel::bench::AddRoot(engine, tree, "http://" + host + site.StartPath());
+        zavel::bench::AddRoot(engine, tree, site.Scheme() + host + site.StartPath());
         auto start = Clock::now();
         engine.StartWorker();
         while (!engine.table().CrawlSettled()) {
@@ -182,7 +212,7 @@ int main(int argc, char** argv) {
         idleCpu = (zavel::bench::ProcessCpuSeconds() - cpuBefore) / 2.0;
 
         // Ending the worker in the middle of a transfer that never moves.
-        zavel::bench::AddRoot(engine, tree, "http://" + host + "/stall.html");
+        zavel::bench::AddRoot(engine, tree, site.Scheme() + host + "/stall.html");
         std::this_thread::sleep_for(300ms);
         auto endStart = Clock::now();
         engine.EndWorker();

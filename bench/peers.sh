@@ -3,6 +3,8 @@
 # one connection, no robots rules, no rate limit, and prints pages per second and the ratios.
 # Two sites in one run: a generated site of `pages` pages, and a real HTML manual (Debian's
 # PostgreSQL 15 manual, 1,169 pages; PEER_MANUAL names another folder with an index.html).
+# A third run serves the generated site over HTTPS (see the end); PEER_TLS=no leaves it out,
+# PEER_TLS=only runs the generated site over HTTP and over HTTPS and nothing else.
 # Usage: bench/peers.sh [pages]   (default 20000; build first with scripts/zavel test)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -12,8 +14,11 @@ bench="${ZAVEL_BUILD_DIR:-build}/bench/zavel_crawl_bench"
 manual="${PEER_MANUAL:-/usr/share/doc/postgresql-doc-15/html}"
 
 missing=()
-for p in wget wget2 httrack bc; do command -v "$p" >/dev/null || missing+=("$p"); done
-[ -n "${PEER_MANUAL:-}" ] || [ -f "$manual/index.html" ] || missing+=(postgresql-doc-15)
+needed=(wget wget2 httrack bc openssl)
+[ "${PEER_TLS:-}" != only ] || needed=(wget wget2 bc openssl)
+for p in "${needed[@]}"; do command -v "$p" >/dev/null || missing+=("$p"); done
+[ -n "${PEER_MANUAL:-}" ] || [ -f "$manual/index.html" ] || [ "${PEER_TLS:-}" = only ] ||
+    missing+=(postgresql-doc-15)
 if [ ${#missing[@]} -gt 0 ]; then
     sudo=(); [ "$(id -u)" -eq 0 ] || sudo=(sudo)
     DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq "${missing[@]}" >/dev/null
@@ -75,5 +80,56 @@ compare() {  # title, pattern of saved pages, start path, site arguments of the 
 }
 
 echo "$(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | xargs), load $(cut -d' ' -f1-3 /proc/loadavg)"
-compare "Generated site, $pages pages" 'p*.html' /p0.html "$pages"
-compare "HTML manual: $manual" '*.html' /index.html --dir "$manual"
+if [ "${PEER_TLS:-}" != only ]; then
+    compare "Generated site, $pages pages" 'p*.html' /p0.html "$pages"
+    compare "HTML manual: $manual" '*.html' /index.html --dir "$manual"
+fi
+
+# ---- HTTPS variant ---------------------------------------------------------------------------
+# The generated site over TLS on loopback, with a certificate made for this run that every
+# crawler is told to trust (ZAVEL's benchmark through the platform's test seam, wget and wget2
+# with --ca-certificate). httrack verifies no certificate at all and is left out. With
+# PEER_TLS=only the same site over plain HTTP comes first, measured the same way.
+tls_compare() {  # title, scheme (http or https)
+    local title="$1" scheme="$2"
+    local site=("$pages") ca=()
+    if [ "$scheme" = https ]; then
+        site+=(--tls "$work/cert.pem" "$work/key.pem")
+        ca=(--ca-certificate="$work/cert.pem")
+    fi
+    rm -f "$work/in" "$work/port"
+    mkfifo "$work/in"
+    "$bench" --serve "${site[@]}" <"$work/in" >"$work/port" &
+    exec 3>"$work/in"
+    for _ in $(seq 100); do [ -s "$work/port" ] && break; sleep 0.05; done
+    local url="$scheme://127.0.0.1:$(head -n1 "$work/port")/p0.html"
+
+    local zavel_out zavel_rate zavel_pages
+    zavel_out=$("$bench" "${site[@]}")
+    zavel_rate=$(echo "$zavel_out" | sed -n 's/.*pages per second: //p')
+    zavel_pages=$(echo "$zavel_out" | sed -n 's/.*fetched: //p')
+    local results=("zavel $zavel_pages $zavel_rate")
+    results+=("$(rate wget 'p*.html' wget -r -l 100 -e robots=off -nv "${ca[@]}" "$url")")
+    results+=("$(rate wget2 'p*.html' wget2 -r -l 100 --robots=off --max-threads=1 -q \
+        "${ca[@]}" "$url")")
+    exec 3>&-
+    wait
+
+    echo
+    echo "$title"
+    printf '%-8s %8s %12s %14s\n' crawler pages pages/s "zavel/crawler"
+    local line name n r
+    for line in "${results[@]}"; do
+        read -r name n r <<<"$line"
+        printf '%-8s %8s %12.0f %14.2f\n' "$name" "$n" "$r" "$(echo "$zavel_rate / $r" | bc -l)"
+    done
+}
+
+if [ "${PEER_TLS:-}" != no ]; then
+    openssl req -x509 -newkey ec -pkeyopt ec_paramgen_curve:P-256 -nodes -days 2 \
+        -subj /CN=127.0.0.1 -addext subjectAltName=IP:127.0.0.1 \
+        -keyout "$work/key.pem" -out "$work/cert.pem" 2>/dev/null
+    [ "${PEER_TLS:-}" != only ] || tls_compare "Generated site, $pages pages, HTTP" http
+    tls_compare "Generated site, $pages pages, HTTPS" https
+fi
+# ---- end of the HTTPS variant ----------------------------------------------------------------

@@ -16,6 +16,7 @@ namespace {
 
 constexpr std::string_view kSchemeMark = "://";
 constexpr std::string_view kHttp = "http://";
+constexpr std::string_view kHttps = "https://";
 
 // Letter case is folded for ASCII letters only: texts are bytes, and the locale must not
 // decide what counts as "www.".
@@ -30,6 +31,24 @@ bool BeginsWithWww(const std::string& text) {
             c = static_cast<char>(c - 'A' + 'a');
         }
         if (c != kWww[i]) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// "https" in any letter case, folded for ASCII letters only.
+bool IsSecureScheme(std::string_view scheme) {
+    constexpr std::string_view kSecure = "https";
+    if (scheme.size() != kSecure.size()) {
+        return false;
+    }
+    for (std::size_t i = 0; i < kSecure.size(); ++i) {
+        char c = scheme[i];
+        if (c >= 'A' && c <= 'Z') {
+            c = static_cast<char>(c - 'A' + 'a');
+        }
+        if (c != kSecure[i]) {
             return false;
         }
     }
@@ -123,7 +142,9 @@ AddressParts SplitAddress(std::string& address) {
     // "://" holds no letters, so searching the text itself is the same as searching a
     // lower-case copy.
     std::string_view rest(address);
+    bool secure = false;
     if (const std::size_t mark = rest.find(kSchemeMark); mark != std::string_view::npos) {
+        secure = IsSecureScheme(rest.substr(0, mark));
         rest.remove_prefix(mark + kSchemeMark.size());
     }
 
@@ -143,6 +164,7 @@ AddressParts SplitAddress(std::string& address) {
 
     AddressParts parts;
     parts.valid = segments.size() <= kMaxSegments;
+    parts.secure = secure;
     parts.host = segments.front();
     for (std::size_t i = 1; i + 1 < segments.size(); ++i) {
         parts.dir += '/';
@@ -207,7 +229,7 @@ ResolvedLink ResolveLink(std::string& linkText, const AddressParts* parent) {
     // plays no part in a relative one.
     std::string address;
     if (parent != nullptr && linkText.find(kSchemeMark) == std::string::npos) {
-        address = kHttp;
+        address = parent->secure ? kHttps : kHttp;
         address += parent->host;
         if (linkText.empty() || linkText.front() != '/') {
             address += parent->dir;

@@ -1,8 +1,9 @@
 // Address rules: a link as typed or found in a page becomes the three parts every record
 // carries (host, dir, file), and those parts become the path of a local copy.
 //
-// All texts are single-byte. Addresses are always plain HTTP on the default port of the host
-// text: whatever stands before "://" is dropped.
+// All texts are single-byte. An address is fetched over HTTPS when it says "https://" (any
+// letter case) and over plain HTTP otherwise, on the port the host text names or the scheme's
+// default; any other scheme before "://" is dropped.
 #pragma once
 
 #include <cstddef>
@@ -28,6 +29,9 @@ struct AddressParts {
     // capacity; such an address is never admitted or fetched. The parts of an invalid address
     // may still be filled in, but nothing may be built from them.
     bool valid = true;
+    // Fetched over TLS: the address said "https://", or it is relative to such an address. The
+    // two forms of one address are still one address (AddressKey leaves this out).
+    bool secure = false;
 };
 
 struct ResolvedLink {
@@ -36,7 +40,8 @@ struct ResolvedLink {
 };
 
 // Splits an address into host, dir and file. A trailing "/" is removed from `address` first
-// (the only change made to it). The segments are counted as cut, the host and an appended
+// (the only change made to it). The parts are secure when the text before the first "://" is
+// "https" in any letter case. The segments are counted as cut, the host and an appended
 // empty segment included; more than kMaxSegments makes the parts invalid. The part capacities
 // are checked by ResolveLink, after the dot segments are gone.
 AddressParts SplitAddress(std::string& address);
@@ -47,7 +52,8 @@ AddressParts SplitAddress(std::string& address);
 void CollapseDotSegments(std::string& text);
 
 // Resolves a link against the parent's host and dir (no parent for a root). A link beginning
-// with "www." gets "http://" put in front, in `linkText` itself. The resolved dir always begins
+// with "www." gets "http://" put in front, in `linkText` itself. A relative link takes the
+// parent's scheme. The resolved dir always begins
 // with "/" when it is not empty, so the request path dir + file always begins with "/" and the
 // host text never absorbs path characters. The parts are invalid when there are too many
 // segments or a part, after collapsing, is longer than its capacity.

@@ -64,6 +64,7 @@ struct LinkRecord : CrawlSettings {
     std::string host;
     std::string dir;
     std::string file;
+    bool secure = false;  // fetched over TLS (see AddressParts)
     // One per root, shared by its whole subtree.
     std::shared_ptr<RootBoxGate> boxGate;
 
@@ -74,7 +75,7 @@ struct LinkRecord : CrawlSettings {
 
     bool IsPending() const { return expanded.load() == 0 && held.load() == 0; }
     std::string DisplayText() const { return host + dir + file; }
-    AddressParts Parts() const { return AddressParts{host, dir, file, true}; }
+    AddressParts Parts() const { return AddressParts{host, dir, file, true, secure}; }
     const CrawlSettings& Settings() const { return *this; }
 };
 

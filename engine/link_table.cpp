@@ -83,6 +83,7 @@ std::unique_ptr<LinkRecord> LinkTable::Build(LinkArgs args, bool* addressValid) 
     record->host = std::move(resolved.parts.host);
     record->dir = std::move(resolved.parts.dir);
     record->file = std::move(resolved.parts.file);
+    record->secure = resolved.parts.secure;
     if (addressValid != nullptr) {
         *addressValid = resolved.parts.valid;
     }

@@ -300,6 +300,7 @@ int ExpandPage(LinkRecord& record, ExpansionContext& context) {
             LocalCopyPath(CopyTarget{destDir, record.copyDirectory, record.rewrite, context.copies},
                           record.Parts());
         FetchOptions options{context.abort, kMaxCopyBytes, false, destDir, CreateFailure(record)};
+        options.secure = record.secure;
         if (copy.empty() || FetchPage(record.host, path, copy, options) == 0) {
             if (!Aborted(context)) {
                 SetImage(record, kImageFailed);
@@ -330,6 +331,7 @@ int ExpandPage(LinkRecord& record, ExpansionContext& context) {
 
     if (!temporaryFilled) {
         FetchOptions options{context.abort, kMaxScannedBytes, true, {}, CreateFailure(record)};
+        options.secure = record.secure;
         if (FetchPage(record.host, path, record.tempPath, options) == 0) {
             if (!Aborted(context)) {
                 SetImage(record, kImageFailed);

@@ -104,7 +104,7 @@ int FetchPage(const std::string& host, const std::string& path, const std::strin
     bool overLimit = false;
 
     platform::HttpGetRequest request;
-    request.url = "http://" + host + path;
+    request.url = (options.secure ? "https://" : "http://") + host + path;
     request.onStatus = [](int code) { lastStatusCode.store(code, std::memory_order_relaxed); };
     request.onBody = [&](const char* data, std::size_t size) {
         if (size > options.maxBytes - received) {

@@ -16,7 +16,8 @@ namespace zavel {
 // connection closed). Written by the fetching thread, read by the progress display.
 extern std::atomic<int> lastStatusCode;
 
-// Fetches "http://" + host + path into localFile, byte for byte. Returns 1 when the whole body
+// Fetches "http://" + host + path (or "https://" with FetchOptions::secure) into localFile: the
+// body as the server meant it, decoded when it came compressed. Returns 1 when the whole body
 // was written (whatever the HTTP status: an error page is saved like any page), 0 on failure.
 //
 // - A failure before the response begins leaves no file and leaves an earlier file of that
@@ -42,6 +43,8 @@ struct FetchOptions {
     // When set, receives the transfer's outcome (status, final address, content type, bytes,
     // time), also for a failed fetch; left as it is when no transfer was made.
     platform::HttpOutcome* outcome = nullptr;
+    // Over TLS, with the certificate verified: the address said "https://".
+    bool secure = false;
 };
 int FetchPage(const std::string& host, const std::string& path, const std::string& localFile,
               const FetchOptions& options);

@@ -78,12 +78,12 @@ bool ShellExecuteProgram(const std::string& program, const std::string& paramete
     return Start(argv);
 }
 
-bool OpenInWebBrowser(const std::string& address) {
+bool OpenInWebBrowser(const std::string& address, bool secure) {
     std::optional<DesktopEntry> program = FindExecutable("index.htm");
     if (!program) {
         program = FindExecutable("index.html");
     }
-    return program && ShellExecuteOpen(*program, "http://" + address);
+    return program && ShellExecuteOpen(*program, (secure ? "https://" : "http://") + address);
 }
 
 ProgramStarter SetProgramStarter(ProgramStarter replacement) {

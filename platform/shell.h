@@ -28,10 +28,10 @@ bool ShellExecuteOpen(const DesktopEntry& program, const std::string& parameters
 // not be started.
 bool ShellExecuteProgram(const std::string& program, const std::string& parameters);
 
-// Opens "http://" + `address` in the program the desktop associates with HTML documents
-// ("index.htm", failing that "index.html"). False when there is none or it could not be
-// started.
-bool OpenInWebBrowser(const std::string& address);
+// Opens "http://" + `address` ("https://" when secure) in the program the desktop associates
+// with HTML documents ("index.htm", failing that "index.html"). False when there is none or it
+// could not be started.
+bool OpenInWebBrowser(const std::string& address, bool secure = false);
 
 // Starts argv[0] (searched in $PATH when it holds no "/") with the rest of argv as its
 // arguments, in a session of its own, standard input from /dev/null, and does not wait for it.

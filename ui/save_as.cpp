@@ -129,7 +129,7 @@ bool CopyInto(const std::string& from, int to) {
 // other names (hard links) and its place, and it can be saved wherever the file itself may be
 // written; one that is write-protected, or not a plain file, is not touched. A file that does
 // not exist yet is made with the usual permissions.
-bool FetchIntoChosenFile(const std::string& host, const std::string& path,
+bool FetchIntoChosenFile(const std::string& host, const std::string& path, bool secure,
                          const std::string& chosen) {
     const std::string target = ReplacedPath(chosen);
     // Opened before the fetch: a file that may not be written costs no request.
@@ -140,7 +140,9 @@ bool FetchIntoChosenFile(const std::string& host, const std::string& path,
         return false;
     }
     PartFile part(target);
-    if (!part.made() || FetchPage(host, path, part.path()) != 1) {
+    FetchOptions options;
+    options.secure = secure;
+    if (!part.made() || FetchPage(host, path, part.path(), options) != 1) {
         return false;
     }
     if (!existing) {
@@ -178,7 +180,8 @@ void SaveSelectedAs(const LinkRecord* record, const SaveAsContext& context) {
             if (context.owner != nullptr) {
                 context.owner->repaint();
             }
-            if (!FetchIntoChosenFile(record->host, record->dir + record->file, *chosen)) {
+            if (!FetchIntoChosenFile(record->host, record->dir + record->file, record->secure,
+                                     *chosen)) {
                 platform::ShowErrorBox("Internal Error");
             }
         }

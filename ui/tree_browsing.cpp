@@ -101,7 +101,7 @@ void MainFrame::OpenInBrowser() {
         return;
     }
     // Without a browser, or when it cannot be started, nothing happens and nothing is said.
-    platform::OpenInWebBrowser(record->DisplayText());
+    platform::OpenInWebBrowser(record->DisplayText(), record->secure);
 }
 
 LinkRecord* MainFrame::SelectedRecord(QTreeWidgetItem** item) const {

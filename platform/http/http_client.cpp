@@ -10,6 +10,8 @@
 #include <mutex>
 #include <string_view>
 
+#include "platform/http/transport_security.h"
+
 namespace zavel::platform {
 
 // Registers the multi handle of a running transfer with its abort, so that Request() on another
@@ -61,6 +63,7 @@ struct Transfer {
     bool locationSeen = false;      // the header block being read names a redirect target
     bool sinkFailed = false;
     bool aborted = false;
+    std::uint64_t delivered = 0;  // decoded body bytes taken by onBody
 
     void Report(int code) const {
         if (request.onStatus) {
@@ -200,10 +203,18 @@ size_t OnBody(char* data, size_t size, size_t count, void* handles) {
         transfer->aborted = true;
         return 0;
     }
-    size_t bytes = size * count;
-    if (transfer->request.onBody && !transfer->request.onBody(data, bytes)) {
-        transfer->sinkFailed = true;
-        return 0;
+    const size_t bytes = size * count;
+    // A decoded body comes in the decoder's blocks, which may be larger than the receive
+    // buffer: the blocks handed on stay within it all the same.
+    const size_t limit = transfer->request.bufferSize > 0 ? transfer->request.bufferSize : bytes;
+    for (size_t done = 0; done < bytes;) {
+        const size_t block = std::min(limit, bytes - done);
+        if (transfer->request.onBody && !transfer->request.onBody(data + done, block)) {
+            transfer->sinkFailed = true;
+            return 0;
+        }
+        done += block;
+        transfer->delivered += block;
     }
     return bytes;
 }
@@ -222,13 +233,15 @@ int OnProgress(void* handles, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
 void Configure(ThreadHandles& handles, const HttpGetRequest& request, char* errorText) {
     CURL* easy = handles.easy;
     curl_easy_reset(easy);
-    curl_easy_setopt(easy, CURLOPT_URL, request.url.c_str());
+    // A server known to send its plain addresses on to HTTPS is asked over HTTPS at once.
+    curl_easy_setopt(easy, CURLOPT_URL, SecureUrlFor(request.url).c_str());
     curl_easy_setopt(easy, CURLOPT_HTTPGET, 1L);
     curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "http,https");
     curl_easy_setopt(easy, CURLOPT_FOLLOWLOCATION, 1L);
     curl_easy_setopt(easy, CURLOPT_MAXREDIRS, kMaxRedirects);
     curl_easy_setopt(easy, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
     curl_easy_setopt(easy, CURLOPT_USERAGENT, "zavel");
+    ApplyTransportSecurity(easy);
     curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT, kConnectTimeoutSeconds);
     // libcurl fails a transfer whose body arrives below a rate for the whole window; the rate
     // is the window's bytes spread over it.
@@ -296,12 +309,20 @@ CURLcode Run(CURLM* multi, Transfer& transfer) {
     }
 }
 
-// What the handle knows once its transfer ended.
-void ReadTransferInfo(CURL* easy, CURLcode code, HttpOutcome& outcome) {
+// What the handle knows once its transfer ended. A plain address of `requestedUrl` redirected
+// to its HTTPS twin teaches the process to ask that server over HTTPS from now on.
+void ReadTransferInfo(CURL* easy, CURLcode code, const std::string& requestedUrl,
+                      HttpOutcome& outcome) {
     outcome.transportCode = static_cast<int>(code);
     char* text = nullptr;
     if (curl_easy_getinfo(easy, CURLINFO_EFFECTIVE_URL, &text) == CURLE_OK && text != nullptr) {
         outcome.finalUrl = text;
+        // Only a server's own redirect counts; libcurl's HSTS cache keeps its policies itself.
+        long redirects = 0;
+        if (curl_easy_getinfo(easy, CURLINFO_REDIRECT_COUNT, &redirects) == CURLE_OK &&
+            redirects > 0) {
+            NoteSecureMove(requestedUrl, outcome.finalUrl);
+        }
     }
     text = nullptr;
     if (curl_easy_getinfo(easy, CURLINFO_CONTENT_TYPE, &text) == CURLE_OK && text != nullptr) {
@@ -383,7 +404,10 @@ HttpOutcome HttpGet(const HttpGetRequest& request) {
             if (code != CURLE_OK) {
                 outcome.error = errorText[0] != '\0' ? errorText : curl_easy_strerror(code);
             }
-            ReadTransferInfo(handles.easy, code, outcome);
+            ReadTransferInfo(handles.easy, code, request.url, outcome);
+            // libcurl counts the bytes as they came, compressed or not; the page's size is
+            // what was handed on.
+            outcome.bodyBytes = transfer.delivered;
             // An unfinished transfer closes its connection here, still inside the call.
             curl_multi_remove_handle(handles.multi, handles.easy);
         } else {

@@ -1,6 +1,8 @@
 // One HTTP GET over libcurl. Each thread keeps its own handles, so connections are kept alive
 // and reused between the calls of one thread. Redirects are followed (at most 10), proxies come
-// from the usual environment variables, the user agent is "zavel".
+// from the usual environment variables, the user agent is "zavel". HTTPS certificates are
+// always verified against the system's store; HTTP/2 is used where a server offers it, and
+// compressed bodies are asked for and handed on decoded.
 #pragma once
 
 #include <cstddef>
@@ -57,7 +59,8 @@ struct HttpOutcome {
     // What the transfer reached, also when it failed: libcurl's result code (0 for success),
     // the address of the last request made (the redirect target when one was followed), the
     // final response's content type as the server sent it (empty if none), the body bytes
-    // received, and the time from the start of the call to its end.
+    // received (after decoding a compressed body), and the time from the start of the call to its
+    // end.
     int transportCode = 0;
     std::string finalUrl;
     std::string contentType;
@@ -76,5 +79,10 @@ inline constexpr long kLowSpeedWindowSeconds = 60;
 // Replaces the window for the transfers that start from now on (the bytes stay
 // kLowSpeedBytes) and returns the previous one: tests shorten it instead of waiting a minute.
 long SetLowSpeedWindowSeconds(long seconds);
+
+// From now on every transfer of the process trusts the certificates of this PEM text instead
+// of the system's store. For tests only, whose servers have certificates of their own; an
+// empty text gives the system's store back.
+void TrustCertificatesForTests(std::string pem);
 
 }  // namespace zavel::platform

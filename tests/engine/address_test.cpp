@@ -158,6 +158,35 @@ TEST(AddressResolve, Examples) {
     }
 }
 
+TEST(AddressResolve, SchemeIsSecureOnlyForHttpsAndRelativeLinksTakeTheirPages) {
+    const AddressParts plainPage{"h", "/a", "/c.html"};
+    const AddressParts securePage{"h", "/a", "/c.html", true, true};
+    struct Case {
+        const AddressParts* parent;
+        std::string link;
+        bool secure;
+    };
+    const std::vector<Case> cases = {
+        {nullptr, "https://h/x", true},     {nullptr, "HtTpS://h/x", true},
+        {nullptr, "http://h/x", false},     {nullptr, "h/x", false},
+        {nullptr, "www.h.org", false},      {&securePage, "www.h.org", false},
+        {&securePage, "d.html", true},      {&securePage, "/e/f.html", true},
+        {&securePage, "http://h/x", false}, {&plainPage, "d.html", false},
+        {&plainPage, "HTTPS://h/d", true},  {&plainPage, "shttps://h/d", false},
+        {&plainPage, "ftp://h/d", false},   {&plainPage, "https:/h/d", false},
+    };
+    for (const Case& c : cases) {
+        std::string link = c.link;
+        const ResolvedLink resolved = ResolveLink(link, c.parent);
+        EXPECT_EQ(resolved.parts.secure, c.secure) << c.link;
+    }
+    // The two forms of one address are one address.
+    std::string plain = "http://h/a/c.html";
+    std::string secure = "https://h/a/c.html";
+    EXPECT_EQ(AddressKey(ResolveLink(plain, nullptr).parts),
+              AddressKey(ResolveLink(secure, nullptr).parts));
+}
+
 TEST(AddressResolve, PartsOverCapacityAreInvalidNotCut) {
     const std::string seg(400, 's');
     std::string dir999 = "/" + std::string(98, 'd');  // 99 characters

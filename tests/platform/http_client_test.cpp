@@ -286,3 +286,63 @@ TEST_F(HttpClientTest, AbortRequestedBeforeTheCallSendsNothing) {
 
 }  // namespace
 }  // namespace zavel::platform
+
+namespace zavel::platform {
+namespace {
+
+TEST(HttpsClientTest, TlsReportsTheSameStepsAndAnUntrustedCertificateGetsNoResponse) {
+    test::LoopbackServer secure(test::TrustedTestCertificate());
+    secure.Serve("/page", "hello over tls");
+    test::LoopbackServer untrusted(test::UntrustedTestCertificate());
+    untrusted.Serve("/page", "never read");
+    secure.Start();
+    untrusted.Start();
+    OnFreshThread([&] {
+        // The handshake belongs to connecting: "connected" comes once the request can go.
+        Fetched first = Get(secure.origin() + "/page");
+        EXPECT_EQ(first.outcome.result, HttpResult::kOk);
+        EXPECT_EQ(first.body, "hello over tls");
+        EXPECT_EQ(
+            WithoutResolving(first.codes),
+            (std::vector<int>{kStatusResolved, kStatusConnecting, kStatusConnected, kStatusSending,
+                              kStatusSent, kStatusReceiving, kStatusReceived}));
+
+        Fetched refused = Get(untrusted.origin() + "/page");
+        EXPECT_EQ(refused.outcome.result, HttpResult::kSendFailed);
+        EXPECT_EQ(refused.outcome.httpStatus, 0);
+        EXPECT_NE(refused.outcome.transportCode, 0);
+        EXPECT_EQ(refused.body, "");
+    });
+}
+
+TEST(HttpsClientTest, OnlyAMoveToTheSameAddressOverHttpsIsRemembered) {
+    test::LoopbackServer secure(test::TrustedTestCertificate());
+    secure.Serve("/same", "same");
+    secure.Serve("/other", "other");
+    test::LoopbackServer plain;
+    std::atomic<int> redirects{0};
+    plain.http().Get(R"(/.*)", [&](const httplib::Request& request, httplib::Response& response) {
+        ++redirects;
+        // Another path, or another host name, says nothing about the server's other addresses.
+        const std::string target =
+            request.path == "/same"  ? secure.origin() + "/same"
+            : request.path == "/far" ? "https://localhost:" + std::to_string(secure.port()) + "/far"
+                                     : secure.origin() + "/other";
+        response.set_redirect(target, 301);
+    });
+    secure.Start();
+    plain.Start();
+    const std::string origin = "http://" + plain.host();
+    EXPECT_EQ(Get(origin + "/far").outcome.httpStatus, 404);
+    EXPECT_EQ(Get(origin + "/moved").body, "other");
+    EXPECT_EQ(Get(origin + "/moved").body, "other");
+    EXPECT_EQ(redirects.load(), 3);
+    EXPECT_EQ(Get(origin + "/same").body, "same");
+    // From now on the plain server is not asked at all.
+    EXPECT_EQ(Get(origin + "/other").body, "other");
+    EXPECT_EQ(Get(origin + "/far").outcome.httpStatus, 404);
+    EXPECT_EQ(redirects.load(), 4);
+}
+
+}  // namespace
+}  // namespace zavel::platform

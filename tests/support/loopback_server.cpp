@@ -35,14 +35,28 @@ void ShutDownAcceptedConnections(int port) {
     }
 }
 
+// The settings every loopback server shares, plain or secure.
+void Tune(httplib::Server& server) {
+    server.set_keep_alive_max_count(100);
+    // Headers and body go out in separate writes; with Nagle's algorithm the body would wait
+    // for the client's delayed acknowledgement of the headers.
+    server.set_tcp_nodelay(true);
+    server.new_task_queue = [] { return new httplib::ThreadPool(4); };
+}
+
 }  // namespace
 
 LoopbackServer::LoopbackServer() : server_(std::make_unique<httplib::Server>()) {
-    server_->set_keep_alive_max_count(100);
-    // Headers and body go out in separate writes; with Nagle's algorithm the body would wait
-    // for the client's delayed acknowledgement of the headers.
-    server_->set_tcp_nodelay(true);
-    server_->new_task_queue = [] { return new httplib::ThreadPool(4); };
+    Tune(*server_);
+}
+
+LoopbackServer::LoopbackServer(const TestCertificate& certificate)
+    : server_(std::make_unique<httplib::SSLServer>(certificate.certificate, certificate.key)),
+      secure_(true) {
+    if (!server_->is_valid()) {
+        throw std::runtime_error("cannot set up the TLS loopback server");
+    }
+    Tune(*server_);
 }
 
 LoopbackServer::~LoopbackServer() {

@@ -1,6 +1,7 @@
 // An HTTP server inside the test process, on 127.0.0.1 and a free port, for real fetches that
 // never leave the machine. Handlers are registered before Start(); the server stops when the
-// object is destroyed, also while a handler stalls (stalling handlers watch stopping()).
+// object is destroyed, also while a handler stalls (stalling handlers watch stopping()). Given a
+// certificate, it speaks HTTPS only.
 #pragma once
 
 #include <atomic>
@@ -10,11 +11,14 @@
 
 #include <httplib.h>
 
+#include "tests/support/test_certificate.h"
+
 namespace zavel::test {
 
 class LoopbackServer {
   public:
     LoopbackServer();
+    explicit LoopbackServer(const TestCertificate& certificate);
     ~LoopbackServer();
     LoopbackServer(const LoopbackServer&) = delete;
     LoopbackServer& operator=(const LoopbackServer&) = delete;
@@ -26,6 +30,8 @@ class LoopbackServer {
 
     int port() const { return port_; }
     std::string host() const { return "127.0.0.1:" + std::to_string(port_); }  // host text
+    // "http://" or "https://" + host(): the address of the server's root without its "/".
+    std::string origin() const { return (secure_ ? "https://" : "http://") + host(); }
     bool stopping() const { return stopping_.load(); }
     // Serves `body` for GET `path` with the given status and content type.
     void Serve(const std::string& path, const std::string& body, int status = 200,
@@ -43,6 +49,7 @@ class LoopbackServer {
     std::unique_ptr<httplib::Server> server_;
     std::thread thread_;
     int port_ = 0;
+    bool secure_ = false;
     std::atomic<bool> stopping_{false};
 };
 

@@ -144,6 +144,20 @@ TEST_F(SaveAsTest, PageIsFetchedIntoTheChosenFile) {
     EXPECT_EQ(marks, 2);
 }
 
+TEST_F(SaveAsTest, HttpsRecordIsSavedOverTls) {
+    test::LoopbackServer secure(test::TrustedTestCertificate());
+    secure.Serve("/s.html", body);
+    secure.Start();
+    answer = dir / "secure.html";
+    Save(RecordFor("HTTPS://" + secure.host() + "/s.html").get());
+    EXPECT_EQ(ReadFileBytes(dir / "secure.html"), body);
+    // Asked over plain HTTP, the TLS port gives no page.
+    answer = dir / "plain.html";
+    Save(RecordFor(secure.host() + "/s.html").get());
+    EXPECT_FALSE(FileExists(dir / "plain.html"));
+    EXPECT_EQ(boxes.texts(), (std::vector<std::string>{"Internal Error"}));
+}
+
 TEST_F(SaveAsTest, ChosenFileIsWrittenInPlaceWhereverTheFileMayBeWritten) {
     const auto record = RecordFor(server.host() + "/docs/page.htm");
     // A private file with a second name keeps its mode and its identity; both names see the page.
