@@ -1,6 +1,8 @@
 #include <QFile>
 #include <QFileDialog>
 
+#include <algorithm>
+
 #include "ui/control_text.h"
 #include "ui/save_as.h"
 
@@ -29,6 +31,10 @@ std::optional<std::string> StandardSaveDialog(QWidget* owner, const SaveDialogSe
     dialog.selectFile(ToControl(settings.proposedName));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
         return std::nullopt;
+    }
+    if (settings.chosenChoice != nullptr) {
+        *settings.chosenChoice = std::max(
+            0, static_cast<int>(settings.fileTypeChoices.indexOf(dialog.selectedNameFilter())));
     }
     return QFile::encodeName(dialog.selectedFiles().first()).toStdString();
 }
