@@ -32,6 +32,12 @@ void ProblemsModel::Refresh() {
     if (fresh.empty()) {
         return;
     }
+    // A row's answer may have changed since it was read (a page that answered 404 and then
+    // turned out to be an error page): the rows shown are read again.
+    cachedRow_ = -1;
+    if (!items_.empty()) {
+        emit dataChanged(index(0, 0), index(static_cast<int>(items_.size()) - 1, kColumnCount - 1));
+    }
     const int first = static_cast<int>(items_.size());
     beginInsertRows(QModelIndex(), first, first + static_cast<int>(fresh.size()) - 1);
     items_.insert(items_.end(), fresh.begin(), fresh.end());

@@ -100,6 +100,9 @@ void MainFrame::SelectTreeItem(TreeItemId id) {
     tree->setCurrentItem(item);
     tree->scrollToItem(item);
     OnTreeClick();
+    // The tree shows the item now: its window comes to the front.
+    raise();
+    activateWindow();
 }
 
 }  // namespace zavel
