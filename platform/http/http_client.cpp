@@ -319,9 +319,37 @@ void ReadTransferInfo(CURL* easy, CURLcode code, HttpOutcome& outcome) {
     }
 }
 
-// The kind of failure, for the reason the crawl gives in words. osErrno is the system's error
-// of a failed connection.
-HttpFailure FailureOf(CURLcode code, HttpResult result, long osErrno) {
+HttpResult ResultOf(CURLcode code, const Transfer& transfer) {
+    if (code == CURLE_OK) {
+        return HttpResult::kOk;
+    }
+    if (transfer.sinkFailed) {
+        return HttpResult::kSinkFailed;
+    }
+    if (transfer.aborted || transfer.AbortRequested()) {
+        return HttpResult::kAborted;
+    }
+    return transfer.responseBegan ? HttpResult::kBodyFailed : HttpResult::kSendFailed;
+}
+
+// Unsets the thread's running call however the call ends.
+class ActiveCall {
+  public:
+    ActiveCall(ThreadHandles& handles, Transfer& transfer) : handles_(handles) {
+        handles_.active = &transfer;
+    }
+    ~ActiveCall() { handles_.active = nullptr; }
+    ActiveCall(const ActiveCall&) = delete;
+    ActiveCall& operator=(const ActiveCall&) = delete;
+
+  private:
+    ThreadHandles& handles_;
+};
+
+}  // namespace
+
+HttpFailure FailureOf(int transportCode, HttpResult result, long osErrno) {
+    const auto code = static_cast<CURLcode>(transportCode);
     if (result == HttpResult::kOk) {
         return HttpFailure::kNone;
     }
@@ -358,35 +386,6 @@ HttpFailure FailureOf(CURLcode code, HttpResult result, long osErrno) {
             return result == HttpResult::kBodyFailed ? HttpFailure::kCutShort : HttpFailure::kOther;
     }
 }
-
-HttpResult ResultOf(CURLcode code, const Transfer& transfer) {
-    if (code == CURLE_OK) {
-        return HttpResult::kOk;
-    }
-    if (transfer.sinkFailed) {
-        return HttpResult::kSinkFailed;
-    }
-    if (transfer.aborted || transfer.AbortRequested()) {
-        return HttpResult::kAborted;
-    }
-    return transfer.responseBegan ? HttpResult::kBodyFailed : HttpResult::kSendFailed;
-}
-
-// Unsets the thread's running call however the call ends.
-class ActiveCall {
-  public:
-    ActiveCall(ThreadHandles& handles, Transfer& transfer) : handles_(handles) {
-        handles_.active = &transfer;
-    }
-    ~ActiveCall() { handles_.active = nullptr; }
-    ActiveCall(const ActiveCall&) = delete;
-    ActiveCall& operator=(const ActiveCall&) = delete;
-
-  private:
-    ThreadHandles& handles_;
-};
-
-}  // namespace
 
 long SetLowSpeedWindowSeconds(long seconds) {
     return lowSpeedWindowSeconds.exchange(std::max(1L, seconds));
@@ -428,7 +427,7 @@ HttpOutcome HttpGet(const HttpGetRequest& request) {
             ReadTransferInfo(handles.easy, code, outcome);
             long osErrno = 0;
             curl_easy_getinfo(handles.easy, CURLINFO_OS_ERRNO, &osErrno);
-            outcome.failure = FailureOf(code, outcome.result, osErrno);
+            outcome.failure = FailureOf(static_cast<int>(code), outcome.result, osErrno);
             // An unfinished transfer closes its connection here, still inside the call.
             curl_multi_remove_handle(handles.multi, handles.easy);
         } else {

@@ -83,6 +83,10 @@ struct HttpOutcome {
 
 HttpOutcome HttpGet(const HttpGetRequest& request);
 
+// The kind of failure of a transfer that ended with libcurl's result code `transportCode`, the
+// result it gave and the system's error of its connection (0 when none).
+HttpFailure FailureOf(int transportCode, HttpResult result, long osErrno);
+
 // The slowest transfer allowed: one whose body arrives slower than kLowSpeedBytes (about 1 KB)
 // per kLowSpeedWindowSeconds for a whole window fails as timed out, like a server that sends
 // nothing. The rule holds for each transfer on its own.
