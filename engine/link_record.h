@@ -9,6 +9,7 @@
 
 #include "engine/address.h"
 #include "engine/link_tree_view.h"
+#include "engine/record_answer.h"
 #include "engine/shared_text.h"
 
 namespace zavel {
@@ -72,6 +73,11 @@ struct LinkRecord : CrawlSettings {
     // expanded by the worker.
     std::atomic<int> held{0};
     std::atomic<int> expanded{0};
+
+    // What the worker's fetch answered and why the record failed or was set aside. Written by
+    // the worker and read by the user-interface thread: guarded by the owning table's lock
+    // (LinkTable::SetAnswer, VisitRecords).
+    RecordAnswer answer;
 
     bool IsPending() const { return expanded.load() == 0 && held.load() == 0; }
     std::string DisplayText() const { return host + dir + file; }

@@ -193,6 +193,48 @@ bool LinkTable::CrawlSettled() const {
                         [](const auto& record) { return record->IsPending(); });
 }
 
+void LinkTable::SetAnswer(LinkRecord& record, RecordAnswer answer) {
+    std::lock_guard lock(mutex_);
+    const bool wasProblem = IsProblem(record.answer);
+    record.answer = std::move(answer);
+    if (!wasProblem && IsProblem(record.answer) && byTreeItem_.count(record.treeItem) != 0) {
+        problems_.push_back(record.treeItem);
+    }
+}
+
+RecordAnswer LinkTable::AnswerOf(const LinkRecord& record) const {
+    std::lock_guard lock(mutex_);
+    return record.answer;
+}
+
+void LinkTable::VisitRecords(const RecordVisitor& visit) const {
+    std::lock_guard lock(mutex_);
+    for (const auto& record : records_) {
+        auto parent = byTreeItem_.find(record->parentItem);
+        visit(*record, parent == byTreeItem_.end() ? nullptr : parent->second);
+    }
+}
+
+bool LinkTable::VisitRecord(TreeItemId item, const RecordVisitor& visit) const {
+    std::lock_guard lock(mutex_);
+    auto found = byTreeItem_.find(item);
+    if (found == byTreeItem_.end()) {
+        return false;
+    }
+    auto parent = byTreeItem_.find(found->second->parentItem);
+    visit(*found->second, parent == byTreeItem_.end() ? nullptr : parent->second);
+    return true;
+}
+
+std::uint64_t LinkTable::ProblemsSince(std::size_t from, std::vector<TreeItemId>& items) const {
+    std::lock_guard lock(mutex_);
+    if (from < problems_.size()) {
+        items.insert(items.end(), problems_.begin() + static_cast<std::ptrdiff_t>(from),
+                     problems_.end());
+    }
+    return problemsGeneration_;
+}
+
 LinkRecord* LinkTable::RecordAt(int index) const {
     std::lock_guard lock(mutex_);
     if (index < 0 || static_cast<std::size_t>(index) >= records_.size()) {
@@ -240,6 +282,10 @@ int LinkTable::RemoveSubtree(std::string_view label, LinkTreeView* tree) {
             }
         }
         count_.store(static_cast<int>(records_.size()), std::memory_order_release);
+        if (std::erase_if(problems_,
+                          [&](TreeItemId item) { return byTreeItem_.count(item) == 0; }) > 0) {
+            ++problemsGeneration_;
+        }
         currentIndex.store(0);
         currentRecord.store(nullptr);
     }

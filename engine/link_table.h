@@ -72,6 +72,22 @@ class LinkTable {
     // not be running. Returns the number of records removed.
     int RemoveSubtree(std::string_view label, LinkTreeView* tree);
 
+    // Records the answer of a record of this table (the worker, after each outcome). A record
+    // that becomes a problem (IsProblem) is added to the problem log once.
+    void SetAnswer(LinkRecord& record, RecordAnswer answer);
+    RecordAnswer AnswerOf(const LinkRecord& record) const;
+    // Calls `visit` with every record in table order, and with its parent (nullptr for a root),
+    // under the table's lock: the visitor may read the answers, and must not call the table.
+    using RecordVisitor = std::function<void(const LinkRecord& record, const LinkRecord* parent)>;
+    void VisitRecords(const RecordVisitor& visit) const;
+    // The same for the record with this tree item; false when there is none.
+    bool VisitRecord(TreeItemId item, const RecordVisitor& visit) const;
+    // The problem log: the tree items of the records that became problems, in the order they
+    // did. Appends the items from index `from` on to `items` and returns the log's generation,
+    // which changes whenever Remove takes items out of the log; a caller that sees another
+    // generation than before must start again from 0.
+    std::uint64_t ProblemsSince(std::size_t from, std::vector<TreeItemId>& items) const;
+
     // The label of the next root, counting it: "A", "B", ...
     std::string NextRootLabel();
     int RootCount() const { return rootCount_.load(); }
@@ -109,6 +125,8 @@ class LinkTable {
     std::unordered_map<std::string, int> addressCounts_;      // guarded by mutex_
     std::unordered_map<TreeItemId, LinkRecord*> byTreeItem_;  // guarded by mutex_
     TreeItemId nextTreeItem_ = 1;                             // guarded by mutex_
+    std::vector<TreeItemId> problems_;                        // guarded by mutex_
+    std::uint64_t problemsGeneration_ = 0;                    // guarded by mutex_
     std::condition_variable workArrived_;                     // with mutex_
     std::atomic<int> count_{0};
     std::atomic<std::uint64_t> releases_{0};

@@ -42,6 +42,36 @@ std::function<void()> CreateFailure(const LinkRecord& record) {
     };
 }
 
+// Publishes the record's answer with its outcome. Comes before the image that shows the
+// outcome, so whoever sees the image can read the answer.
+void Answer(LinkRecord& record, const ExpansionContext& context, RecordAnswer& answer,
+            AnswerState state, AnswerReason reason) {
+    answer.state = state;
+    answer.reason = reason;
+    if (context.table != nullptr) {
+        context.table->SetAnswer(record, answer);
+    }
+}
+
+// Why a fetch that gave 0 failed: its transfer, or the file it was to fill.
+AnswerReason FailureReason(const platform::HttpOutcome& outcome, std::uint64_t limit) {
+    if (outcome.result == platform::HttpResult::kSinkFailed) {
+        return outcome.bodyBytes >= limit ? AnswerReason::kTooLarge : AnswerReason::kCannotWrite;
+    }
+    return outcome.result == platform::HttpResult::kOk ? AnswerReason::kCannotWrite
+                                                       : AnswerReason::kTransport;
+}
+
+// The first error phrase that marks the page, or nullptr.
+const std::string* ErrorPhraseIn(const std::vector<std::string>& phrases, std::string_view text) {
+    for (const std::string& phrase : phrases) {
+        if (!phrase.empty() && EntryOccursIn(phrase, text)) {
+            return &phrase;
+        }
+    }
+    return nullptr;
+}
+
 std::shared_ptr<const WordListCache::Entries> List(ExpansionContext& context, WordListKind kind) {
     return context.lists->Get(context.programDir + WordListFileName(kind));
 }
@@ -286,12 +316,19 @@ int ExpandPage(LinkRecord& record, ExpansionContext& context) {
     }
     record.expanded.store(1);
     const std::string path = RequestPath(record.Parts());
+    const std::string url = (record.secure ? "https://" : "http://") + record.host + path;
+    RecordAnswer answer;
+    platform::HttpOutcome outcome;
 
     bool temporaryFilled = false;
-    if (record.mode == kModeCopy && FileTypeMatches(*record.fileTypes, record.file)) {
+    const bool copying =
+        record.mode == kModeCopy && FileTypeMatches(*record.fileTypes, record.file);
+    answer.notCopied = record.mode == kModeCopy && !copying;
+    if (copying) {
         // Read once: the directory chooser may change it meanwhile.
         const std::string destDir = record.destDir->Get();
         if (destDir.empty()) {
+            Answer(record, context, answer, AnswerState::kFailed, AnswerReason::kNoDestination);
             SetImage(record, kImageFailed);
             ReportError(record, kNoDestination);
             return 1;
@@ -301,16 +338,26 @@ int ExpandPage(LinkRecord& record, ExpansionContext& context) {
                           record.Parts());
         FetchOptions options{context.abort, kMaxCopyBytes, false, destDir, CreateFailure(record)};
         options.secure = record.secure;
+        options.outcome = &outcome;
         if (copy.empty() || FetchPage(record.host, path, copy, options) == 0) {
             if (!Aborted(context)) {
+                if (!copy.empty()) {
+                    TakeTransfer(answer, outcome, url);
+                }
+                Answer(record, context, answer, AnswerState::kFailed,
+                       copy.empty() ? AnswerReason::kCannotWrite
+                                    : FailureReason(outcome, kMaxCopyBytes));
                 SetImage(record, kImageFailed);
             }
             return 1;
         }
+        TakeTransfer(answer, outcome, url);
+        SetAnswerText(answer, &AnswerTexts::copyPath, copy);
         if (context.copies != nullptr) {
             context.copies->Note(copy, record.Parts());
         }
         temporaryFilled = FillTemporaryFile(copy, record.tempPath, context);
+        Answer(record, context, answer, AnswerState::kFetched, AnswerReason::kNone);
         SetImage(record, kImageFetched);
     }
 
@@ -320,11 +367,13 @@ int ExpandPage(LinkRecord& record, ExpansionContext& context) {
             ReportError(record, kInternalError);
         }
         if (!extensions || !AnyEntryOccursIn(*extensions, record.file)) {
+            Answer(record, context, answer, AnswerState::kNotExpanded, AnswerReason::kExtension);
             SetImage(record, kImageNotExpanded);
             return 0;
         }
     }
     if (record.level == record.maxLevel) {
+        Answer(record, context, answer, AnswerState::kNotExpanded, AnswerReason::kLevel);
         SetImage(record, kImageNotExpanded);
         return 0;
     }
@@ -332,12 +381,19 @@ int ExpandPage(LinkRecord& record, ExpansionContext& context) {
     if (!temporaryFilled) {
         FetchOptions options{context.abort, kMaxScannedBytes, true, {}, CreateFailure(record)};
         options.secure = record.secure;
-        if (FetchPage(record.host, path, record.tempPath, options) == 0) {
-            if (!Aborted(context)) {
-                SetImage(record, kImageFailed);
-            }
+        options.outcome = &outcome;
+        const int fetched = FetchPage(record.host, path, record.tempPath, options);
+        if (fetched == 0 && Aborted(context)) {
             return 1;
         }
+        TakeTransfer(answer, outcome, url);
+        if (fetched == 0) {
+            Answer(record, context, answer, AnswerState::kFailed,
+                   FailureReason(outcome, kMaxScannedBytes));
+            SetImage(record, kImageFailed);
+            return 1;
+        }
+        Answer(record, context, answer, AnswerState::kFetched, AnswerReason::kNone);
         SetImage(record, kImageFetched);
     }
     if (Aborted(context)) {
@@ -358,7 +414,9 @@ int ExpandPage(LinkRecord& record, ExpansionContext& context) {
 
     if (fileSize < kErrorPageBytes) {
         auto errors = List(context, WordListKind::kErrors);
-        if (errors && AnyEntryOccursIn(*errors, *text)) {
+        if (const std::string* phrase = errors ? ErrorPhraseIn(*errors, *text) : nullptr) {
+            SetAnswerText(answer, &AnswerTexts::detail, *phrase);
+            Answer(record, context, answer, AnswerState::kErrorPage, AnswerReason::kErrorPhrase);
             SetImage(record, kImageFailed);
             return 1;
         }

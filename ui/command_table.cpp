@@ -31,8 +31,8 @@ bool IsCheckCommand(int id) {
 
 }  // namespace
 
-const std::array<Accelerator, 9>& AcceleratorTable() {
-    static const std::array<Accelerator, 9> table{{
+const std::array<Accelerator, 10>& AcceleratorTable() {
+    static const std::array<Accelerator, 10> table{{
         {Qt::CTRL | Qt::Key_A, kCommandAdd},
         {Qt::CTRL | Qt::Key_C, kCommandCopyDirectory},
         {Qt::CTRL | Qt::Key_E, kCommandExpand},
@@ -42,6 +42,7 @@ const std::array<Accelerator, 9>& AcceleratorTable() {
         {Qt::CTRL | Qt::Key_T, kCommandSort},
         {QKeyCombination(Qt::Key_F1), kCommandHelp},
         {Qt::CTRL | Qt::Key_X, kCommandExplore},
+        {Qt::CTRL | Qt::Key_P, kCommandProblems},
     }};
     return table;
 }
@@ -127,6 +128,8 @@ bool MainFrame::CommandEnabled(int id) const {
         case kCommandReservedWords:
         case kCommandErrors:
             return toolWindowOpen == 0;  // one word-list editor or directory chooser at a time
+        case kCommandExport:
+            return engine && engine->table().Count() > 0;  // something to export
         default:
             return true;
     }
@@ -204,6 +207,12 @@ void MainFrame::RunCommand(int id) {
             break;
         case kCommandExplore:
             OpenInBrowser();
+            break;
+        case kCommandExport:
+            OnExport();
+            break;
+        case kCommandProblems:
+            OnProblems();
             break;
         case kCommandQuit:
             DestroyWindow();

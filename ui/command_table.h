@@ -19,8 +19,8 @@ struct Accelerator {
     int command;
 };
 
-// The nine entries: Ctrl+A, C, E, K, R, S, T, X and F1.
-const std::array<Accelerator, 9>& AcceleratorTable();
+// The ten entries: Ctrl+A, C, E, K, R, S, T, X, F1 and Ctrl+P.
+const std::array<Accelerator, 10>& AcceleratorTable();
 
 // The command of a key press in the main window, or 0.
 int AcceleratorCommand(QKeyCombination key);

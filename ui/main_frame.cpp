@@ -9,6 +9,7 @@
 #include "platform/help_file.h"
 #include "platform/system_directories.h"
 #include "ui/backdrop.h"
+#include "ui/problems_window.h"
 #include "ui/resources.h"
 
 namespace zavel {
@@ -123,6 +124,9 @@ void MainFrame::EndRun() {
         return;
     }
     runEnded_ = true;
+    if (problemsWindow != nullptr) {
+        problemsWindow->close();
+    }
     if (settingsRecord) {
         SaveSettings(settingsRecord.get());
     }

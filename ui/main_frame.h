@@ -28,6 +28,7 @@
 namespace zavel {
 
 class HelpViewer;
+class ProblemsWindow;
 class InstallerWindow;
 class MainApp;
 
@@ -90,6 +91,14 @@ class MainFrame : public QMainWindow, public ToolWindowOwner {
     void OnBrowse();
     void OnWordListCommand(int id);
 
+    // --- The crawl report (report_commands.cpp) ---
+    // Writes the table as CSV or sitemap into a file chosen with the save dialog.
+    void OnExport();
+    // Opens the problems window, or brings it to the front.
+    void OnProblems();
+    // Selects the tree item as a left click on it would (the problems window's double click).
+    void SelectTreeItem(TreeItemId id);
+
     // --- About, help and the start screen's contact lines (about_help_commands.cpp) ---
     // Shows the About panel modally; returns when it is closed.
     void OnAbout();
@@ -137,6 +146,8 @@ class MainFrame : public QMainWindow, public ToolWindowOwner {
     // The help file: the program file's path with the extension ".hlp".
     std::string helpFile;
     HelpViewer* helpViewer = nullptr;  // made by the first Help command, then reused
+    // Made by the first Problems command, then reused.
+    ProblemsWindow* problemsWindow = nullptr;
     // The link table, the stop request and the worker thread.
     std::unique_ptr<CrawlEngine> engine;
     MainMenu menu;

@@ -32,6 +32,7 @@ std::vector<PopUp> MenuTable() {
              kSeparator,
              {"Sa&ve As...", kCommandSaveAs, {}},
              {"E&xplore", kCommandExplore, QKeySequence(Qt::CTRL | Qt::Key_X)},
+             {"Ex&port...", kCommandExport, {}},
              kSeparator,
              {"&Quit", kCommandQuit, {}},
          }},
@@ -41,6 +42,8 @@ std::vector<PopUp> MenuTable() {
              {"Sort", kCommandSort, QKeySequence(Qt::CTRL | Qt::Key_T)},
              kSeparator,
              {"Status Bar", kCommandStatusBar, {}},
+             kSeparator,
+             {"&Problems", kCommandProblems, QKeySequence(Qt::CTRL | Qt::Key_P)},
          }},
         {"&Settings",
          {

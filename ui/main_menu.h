@@ -30,6 +30,8 @@ enum CommandId : int {
     kCommandHelp = 40023,
     kCommandExplore = 40025,
     kCommandErrors = 40026,
+    kCommandExport = 40031,
+    kCommandProblems = 40032,
 };
 
 // Control ids of the status pane and the buttons.

@@ -18,6 +18,7 @@ namespace zavel {
 struct SaveDialogSettings {
     std::string proposedName;     // the initial file name
     QStringList fileTypeChoices;  // name filters, the first one selected
+    int* chosenChoice = nullptr;  // when set, receives the index of the choice selected at the end
 };
 
 // Shows the save dialog owned by `owner` and waits for the user: the full path of the chosen

@@ -49,6 +49,9 @@ TreePresenter::TreePresenter(LinkTreeControl* tree) : tree_(tree) {
         // paint: with tens of thousands of rows that costs far more than the reports. Pausing
         // in proportion keeps this thread, and the processor the crawl shares with it, free.
         timer_.setInterval(PauseAfter(clock.nsecsElapsed() + tree_->TakeLayoutTime()));
+        if (slice_) {
+            slice_();
+        }
     });
     timer_.start();
 }

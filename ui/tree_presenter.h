@@ -53,6 +53,8 @@ class TreePresenter : public LinkTreeView {
     // --- The user-interface thread ---
     // Called after a slice that applied at least one refresh request.
     void SetRefreshHandler(std::function<void()> handler) { refresh_ = std::move(handler); }
+    // Called after every slice of the presenter's timer, whatever it applied.
+    void SetSliceHandler(std::function<void()> handler) { slice_ = std::move(handler); }
     // The widget item of an id, or nullptr (unknown, deleted, or not applied yet).
     QTreeWidgetItem* ItemOf(TreeItemId item) const { return items_.value(item, nullptr); }
     // The id of a widget item of this tree, or kNoTreeItem.
@@ -91,6 +93,7 @@ class TreePresenter : public LinkTreeView {
     LinkTreeControl* tree_;
     QTimer timer_;
     std::function<void()> refresh_;
+    std::function<void()> slice_;
 
     mutable std::mutex mutex_;
     std::vector<Report> queue_;      // guarded by mutex_

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cctype>
+#include <cerrno>
 #include <mutex>
 #include <string_view>
 
@@ -281,6 +282,7 @@ HttpOutcome Failure(HttpResult result, const char* error) {
     HttpOutcome outcome;
     outcome.result = result;
     outcome.error = error;
+    outcome.failure = result == HttpResult::kAborted ? HttpFailure::kAborted : HttpFailure::kOther;
     return outcome;
 }
 
@@ -367,6 +369,45 @@ class ActiveCall {
 
 }  // namespace
 
+HttpFailure FailureOf(int transportCode, HttpResult result, long osErrno) {
+    const auto code = static_cast<CURLcode>(transportCode);
+    if (result == HttpResult::kOk) {
+        return HttpFailure::kNone;
+    }
+    if (result == HttpResult::kAborted || result == HttpResult::kSinkFailed) {
+        return HttpFailure::kAborted;
+    }
+    switch (code) {
+        case CURLE_COULDNT_RESOLVE_HOST:
+        case CURLE_COULDNT_RESOLVE_PROXY:
+            return HttpFailure::kNameNotFound;
+        case CURLE_COULDNT_CONNECT:
+            return osErrno == ECONNREFUSED ? HttpFailure::kRefused : HttpFailure::kNoConnection;
+        case CURLE_PEER_FAILED_VERIFICATION:
+        case CURLE_SSL_CACERT_BADFILE:
+        case CURLE_SSL_ISSUER_ERROR:
+        case CURLE_SSL_CRL_BADFILE:
+        case CURLE_SSL_INVALIDCERTSTATUS:
+        case CURLE_SSL_PINNEDPUBKEYNOTMATCH:
+            return HttpFailure::kCertificate;
+        case CURLE_OPERATION_TIMEDOUT:
+            return HttpFailure::kTimedOut;
+        case CURLE_PARTIAL_FILE:
+        case CURLE_RECV_ERROR:
+        case CURLE_SEND_ERROR:
+        case CURLE_GOT_NOTHING:
+        case CURLE_BAD_CONTENT_ENCODING:
+            return HttpFailure::kCutShort;
+        case CURLE_TOO_MANY_REDIRECTS:
+            return HttpFailure::kTooManyRedirects;
+        case CURLE_URL_MALFORMAT:
+        case CURLE_UNSUPPORTED_PROTOCOL:
+            return HttpFailure::kBadAddress;
+        default:
+            return result == HttpResult::kBodyFailed ? HttpFailure::kCutShort : HttpFailure::kOther;
+    }
+}
+
 long SetLowSpeedWindowSeconds(long seconds) {
     return lowSpeedWindowSeconds.exchange(std::max(1L, seconds));
 }
@@ -408,6 +449,9 @@ HttpOutcome HttpGet(const HttpGetRequest& request) {
             // libcurl counts the bytes as they came, compressed or not; the page's size is
             // what was handed on.
             outcome.bodyBytes = transfer.delivered;
+            long osErrno = 0;
+            curl_easy_getinfo(handles.easy, CURLINFO_OS_ERRNO, &osErrno);
+            outcome.failure = FailureOf(static_cast<int>(code), outcome.result, osErrno);
             // An unfinished transfer closes its connection here, still inside the call.
             curl_multi_remove_handle(handles.multi, handles.easy);
         } else {

@@ -52,6 +52,21 @@ enum class HttpResult {
     kSinkFailed,  // onBody returned false
 };
 
+// What kind of failure ended a transfer, told apart so the crawl can say why in words.
+enum class HttpFailure : std::uint8_t {
+    kNone,              // the transfer succeeded
+    kNameNotFound,      // the server's name (or the proxy's) did not resolve
+    kRefused,           // the server refused the connection
+    kNoConnection,      // no connection for another reason (unreachable network or host)
+    kCertificate,       // the server's certificate is not trusted
+    kTimedOut,          // no connection in time, or the body came too slowly
+    kCutShort,          // the answer broke off or never came after the request
+    kTooManyRedirects,  // more redirects than are followed
+    kBadAddress,        // the address cannot be requested as it stands
+    kAborted,           // the abort was requested or the body was refused
+    kOther,             // anything else: the error text tells
+};
+
 struct HttpOutcome {
     HttpResult result = HttpResult::kSendFailed;
     long httpStatus = 0;  // status of the final response, 0 if none
@@ -66,9 +81,14 @@ struct HttpOutcome {
     std::string contentType;
     std::uint64_t bodyBytes = 0;
     std::int64_t milliseconds = 0;
+    HttpFailure failure = HttpFailure::kNone;
 };
 
 HttpOutcome HttpGet(const HttpGetRequest& request);
+
+// The kind of failure of a transfer that ended with libcurl's result code `transportCode`, the
+// result it gave and the system's error of its connection (0 when none).
+HttpFailure FailureOf(int transportCode, HttpResult result, long osErrno);
 
 // The slowest transfer allowed: one whose body arrives slower than kLowSpeedBytes (about 1 KB)
 // per kLowSpeedWindowSeconds for a whole window fails as timed out, like a server that sends
