@@ -9,6 +9,7 @@
 #include <thread>
 
 #include "engine/crawl_engine.h"
+#include "engine/record_answer.h"
 #include "lists/word_list.h"
 #include "platform/http/http_client.h"
 #include "tests/support/loopback_server.h"
@@ -193,6 +194,10 @@ TEST_F(SecureCrawlTest, CopyModeSavesTheDecodedPagesAndAnUntrustedServerNothing)
     Crawl("https://" + untrusted.host() + "/other.html");
     EXPECT_EQ(Summary(untrusted.host()), (std::vector<std::string>{"0 s /other.html"}));
     EXPECT_FALSE(FileExists(destDir + "/other.html"));
+    // The report names the address with its scheme and the reason in words.
+    const LinkRecord* failed = engine->table().RecordAt(0);
+    EXPECT_EQ(AddressWithScheme(*failed), "https://" + untrusted.host() + "/other.html");
+    EXPECT_EQ(ReasonText(engine->table().AnswerOf(*failed)), "certificate not trusted");
 }
 
 }  // namespace
