@@ -32,6 +32,8 @@ struct CrawlSettings {
     int rewrite = 0;
     int sort = 0;
     int showExpanded = 0;
+    // Saved pages get links that work offline once the crawl of the root has come to rest.
+    int offlineLinks = 0;
 };
 
 // The worker's error boxes about the records of one root. The first is shown, and the worker

@@ -300,6 +300,8 @@ int ExpandPage(LinkRecord& record, ExpansionContext& context) {
             LocalCopyPath(CopyTarget{destDir, record.copyDirectory, record.rewrite, context.copies},
                           record.Parts());
         FetchOptions options{context.abort, kMaxCopyBytes, false, destDir, CreateFailure(record)};
+        platform::HttpOutcome outcome;
+        options.outcome = &outcome;
         if (copy.empty() || FetchPage(record.host, path, copy, options) == 0) {
             if (!Aborted(context)) {
                 SetImage(record, kImageFailed);
@@ -308,6 +310,9 @@ int ExpandPage(LinkRecord& record, ExpansionContext& context) {
         }
         if (context.copies != nullptr) {
             context.copies->Note(copy, record.Parts());
+        }
+        if (context.offline != nullptr && record.offlineLinks == 1) {
+            context.offline->Note(record, destDir, copy, outcome.contentType);
         }
         temporaryFilled = FillTemporaryFile(copy, record.tempPath, context);
         SetImage(record, kImageFetched);

@@ -30,6 +30,7 @@ enum CommandId : int {
     kCommandHelp = 40023,
     kCommandExplore = 40025,
     kCommandErrors = 40026,
+    kCommandOfflineLinks = 40027,
 };
 
 // Control ids of the status pane and the buttons.
