@@ -61,7 +61,7 @@ class CrawlEngine {
     WordListCache lists_;
     // Every copy of this run, whatever root or worker made it: outlives Remove and the workers.
     WrittenCopies copies_;
-    OfflineCopies offline_{programDir_, &lists_};
+    OfflineCopies offline_{programDir_, &lists_, &copies_};
     std::unique_ptr<CrawlWorker> worker_;  // UI thread only
 };
 

@@ -8,6 +8,7 @@
 #include <cstdio>
 
 #include "engine/link_table.h"
+#include "engine/local_copy.h"
 #include "engine/page_expansion.h"
 #include "lists/file_replace.h"
 #include "lists/word_list.h"
@@ -414,8 +415,8 @@ std::optional<std::string> UndoLinkEdits(std::string_view bytes,
     return server;
 }
 
-OfflineCopies::OfflineCopies(std::string programDir, WordListCache* lists)
-    : programDir_(std::move(programDir)), lists_(lists) {}
+OfflineCopies::OfflineCopies(std::string programDir, WordListCache* lists, WrittenCopies* written)
+    : programDir_(std::move(programDir)), lists_(lists), written_(written) {}
 
 void OfflineCopies::Note(const LinkRecord& record, const std::string& destDir,
                          const std::string& path, std::string_view contentType) {
@@ -555,8 +556,14 @@ void OfflineCopies::RewritePage(Copy& copy, const std::vector<std::string>& keyw
         return copies_[found->second].path;
     };
     RewrittenPage page = RewritePageLinks(*server, inputs);
-    if (page.bytes != *current && !ReplacePage(folder.get(), name, page.bytes, mode)) {
-        return;  // the file keeps what it held, and so does this record of it
+    if (page.bytes != *current) {
+        if (!ReplacePage(folder.get(), name, page.bytes, mode)) {
+            return;  // the file keeps what it held, and so does this record of it
+        }
+        // A new file under the name: without this, another address's copy could replace it.
+        if (written_ != nullptr) {
+            written_->Note(copy.path, copy.address);
+        }
     }
     copy.rewritten = true;
     copy.rewrittenSize = page.bytes.size();

@@ -29,6 +29,7 @@ namespace zavel {
 class LinkTable;
 struct LinkRecord;
 class WordListCache;
+class WrittenCopies;
 
 // The scheme of a record's address, for the absolute addresses written into copies.
 std::string AddressScheme(const LinkRecord& record);
@@ -83,7 +84,8 @@ class OfflineCopies {
     // A page larger than this is left as it came.
     static constexpr std::uint64_t kMaxPageBytes = 64u << 20;
 
-    OfflineCopies(std::string programDir, WordListCache* lists);
+    // `written`, when given, learns of each page replaced: the new file is still this run's copy.
+    OfflineCopies(std::string programDir, WordListCache* lists, WrittenCopies* written = nullptr);
 
     // The copy of `record` now lies at `path` below `destDir`; `contentType` is the server's.
     void Note(const LinkRecord& record, const std::string& destDir, const std::string& path,
@@ -123,6 +125,7 @@ class OfflineCopies {
 
     const std::string programDir_;
     WordListCache* const lists_;
+    WrittenCopies* const written_;
     std::mutex mutex_;
     std::vector<Copy> copies_;                                // guarded by mutex_
     std::unordered_map<std::string, std::size_t> byAddress_;  // guarded by mutex_

@@ -368,6 +368,7 @@ TEST_F(OfflineLinksTest, RestingRootsAreRewrittenAgainForNewCopiesAndAtTheEndOfT
     // The end of the run in the middle of a crawl: what is known is written.
     entered = false;
     released = false;
+    settings.rewrite = 1;  // a rewritten page is still this run's copy: /q/ takes a "p" name
     Serve("/q/", "<a href=\"slow.html\">slow</a> <a href=\"next.html\">n</a>" + more);
     Add(engine, "/q/");
     ASSERT_TRUE(WaitUntil([&] { return entered.load(); }));
