@@ -161,7 +161,10 @@ std::optional<std::string> AbsoluteLinkText(std::string_view written, const Page
     if (BeginsWith(link, "//")) {
         return EscapeAddress(in.scheme + ":" + link);
     }
-    std::string path = link.front() == '/' ? link : in.page.dir + "/" + link;
+    // A query alone keeps the page's own path, as a browser reads it.
+    std::string path = link.front() == '/'   ? link
+                       : link.front() == '?' ? in.page.dir + in.page.file + link
+                                             : in.page.dir + "/" + link;
     std::string query;
     if (const std::size_t mark = path.find('?'); mark != std::string::npos) {
         query = path.substr(mark);

@@ -308,7 +308,7 @@ TEST(OfflinePageRewrite, OnlyAddressesInsideTagsChangeAndTheServerPageComesBack)
     const std::string page =
         "<a HREF=\"a%20b.html\">x</a><a href=\"\">empty</a>"
         "<a href=\"/r.html?url=http://x\">r</a><meta content=\"0; URL=/top.html\">"
-        "<input value=\"top.html\"><p>href=top.html value=None</p>"
+        "<input value=\"top.html\"><p>href=top.html value=None</p><a href=\"?p=2\">"
         "<img\r\nsrc=../top.html><a href=\"" +
         std::string(1200, 'l') + ".html\">long</a>";
     const RewrittenPage out = RewritePageLinks(page, in);
@@ -316,7 +316,8 @@ TEST(OfflinePageRewrite, OnlyAddressesInsideTagsChangeAndTheServerPageComesBack)
         out.bytes,
         "<a HREF=\"a%20b%26c.html\">x</a><a href=\"\">empty</a>"
         "<a href=\"http://h:1/r.html?url=http://x\">r</a><meta content=\"0; URL=../top.html\">"
-        "<input value=\"top.html\"><p>href=top.html value=None</p>"
+        "<input value=\"top.html\"><p>href=top.html value=None</p><a "
+        "href=\"http://h:1/docs/page.html?p=2\">"
         "<img\r\nsrc=../top.html><a href=\"http://h:1/docs/" +
             std::string(1200, 'l') + ".html\">long</a>");
     EXPECT_EQ(UndoLinkEdits(out.bytes, out.edits), page);
