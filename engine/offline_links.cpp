@@ -374,8 +374,8 @@ RewrittenPage RewritePageLinks(std::string_view serverBytes, const PageRewriteIn
 
     std::size_t copied = 0;    // the page's bytes before this are in out.bytes
     std::size_t occupied = 0;  // links that start before this overlap an earlier one
-    for (const Span& span :
-         FindLinks(text, in.keywords ? *in.keywords : std::vector<std::string>{})) {
+    const std::vector<std::string> noKeywords;
+    for (const Span& span : FindLinks(text, in.keywords != nullptr ? *in.keywords : noKeywords)) {
         // An empty link is never rewritten: no text goes where the page had none.
         if (span.start == span.end || span.start < occupied) {
             continue;
