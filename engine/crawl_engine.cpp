@@ -1,5 +1,7 @@
 #include "engine/crawl_engine.h"
 
+#include <thread>
+
 namespace zavel {
 namespace {
 
@@ -29,6 +31,7 @@ void CrawlEngine::StartWorker() {
     context.stop = &stop_;
     context.lists = &lists_;
     context.copies = &copies_;
+    context.offline = &offline_;
     worker_ = std::make_unique<CrawlWorker>(table_, std::move(context));
     worker_->Start();
 }
@@ -38,6 +41,13 @@ void CrawlEngine::EndWorker() {
         worker_->End();
         worker_.reset();
     }
+}
+
+void CrawlEngine::FinishRun() {
+    EndWorker();
+    // On a thread of its own, like every rewrite pass, though the run waits for this last one.
+    std::thread last([this] { offline_.RewriteAll(); });
+    last.join();
 }
 
 std::optional<CommandStates> CrawlEngine::Remove(TreeItemId item, LinkTreeView* tree) {

@@ -36,6 +36,9 @@ class CrawlEngine {
     void StartWorker();
     // Ends the running worker, if any, at once.
     void EndWorker();
+    // The end of the run: ends the worker, then rewrites the links of the copies as far as
+    // their addresses are known.
+    void FinishRun();
     bool WorkerRunning() const { return worker_ != nullptr; }
 
     // The link commands act on the subtree of the record whose tree item is given. Each
@@ -58,6 +61,7 @@ class CrawlEngine {
     WordListCache lists_;
     // Every copy of this run, whatever root or worker made it: outlives Remove and the workers.
     WrittenCopies copies_;
+    OfflineCopies offline_{programDir_, &lists_, &copies_};
     std::unique_ptr<CrawlWorker> worker_;  // UI thread only
 };
 

@@ -37,7 +37,12 @@ void CrawlWorker::CrawlWorkerProc() {
         // Read before the walk, so that a record admitted during it wakes the sleep below.
         const int seenCount = table_.Count();
         const std::uint64_t seenReleases = table_.Releases();
-        if (LinkRecord* next = PickNext()) {
+        LinkRecord* next = PickNext();
+        // Roots that have come to rest get their copies' links rewritten before the crawl goes on.
+        if (context_.offline != nullptr) {
+            context_.offline->RewriteSettledRoots(table_, scanFrom_, &abort_);
+        }
+        if (next != nullptr) {
             ExpandPage(*next, context_);
             continue;
         }

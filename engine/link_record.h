@@ -33,6 +33,8 @@ struct CrawlSettings {
     int rewrite = 0;
     int sort = 0;
     int showExpanded = 0;
+    // Saved pages get links that work offline once the crawl of the root has come to rest.
+    int offlineLinks = 0;
 };
 
 // The worker's error boxes about the records of one root. The first is shown, and the worker
@@ -81,6 +83,10 @@ struct LinkRecord : CrawlSettings {
 
     bool IsPending() const { return expanded.load() == 0 && held.load() == 0; }
     std::string DisplayText() const { return host + dir + file; }
+    // The scheme the record is requested with.
+    const char* Scheme() const { return secure ? "https" : "http"; }
+    // The address as it is requested: scheme, "://", host, dir and file.
+    std::string RequestAddress() const { return std::string(Scheme()) + "://" + DisplayText(); }
     AddressParts Parts() const { return AddressParts{host, dir, file, true, secure}; }
     const CrawlSettings& Settings() const { return *this; }
 };

@@ -59,6 +59,22 @@ bool LinkTable::InSubtree(std::string_view label, std::string_view subtreeLabel)
     return label.substr(0, subtreeLabel.size()) == subtreeLabel;
 }
 
+std::string_view LinkTable::RootLabel(std::string_view label) {
+    if (label.empty()) {
+        return label;
+    }
+    const auto lead = static_cast<unsigned char>(label[0]);
+    std::size_t length = 1;
+    if (lead < 33) {
+        length = 2;
+    } else if (lead < kCountedLead) {
+        length = 3;
+    } else if (lead == kCountedLead) {
+        length = label.size() > 1 ? 2 + (static_cast<unsigned char>(label[1]) - 65u) : 1;
+    }
+    return label.substr(0, length);
+}
+
 std::string LinkTable::NextRootLabel() {
     return LabelSuffix(static_cast<std::uint64_t>(rootCount_.fetch_add(1)));
 }

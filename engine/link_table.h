@@ -100,6 +100,8 @@ class LinkTable {
     static std::string LabelSuffix(std::uint64_t j);
     static std::string ChildLabel(std::string_view parentLabel, std::uint64_t j);
     static bool InSubtree(std::string_view label, std::string_view subtreeLabel);
+    // The label of the root whose subtree holds `label`: its first suffix.
+    static std::string_view RootLabel(std::string_view label);
 
     // Held records were released (Expand): the worker must walk the table from the start again.
     void NoteReleased();

@@ -316,7 +316,7 @@ int ExpandPage(LinkRecord& record, ExpansionContext& context) {
     }
     record.expanded.store(1);
     const std::string path = RequestPath(record.Parts());
-    const std::string url = (record.secure ? "https://" : "http://") + record.host + path;
+    const std::string url = std::string(record.Scheme()) + "://" + record.host + path;
     RecordAnswer answer;
     platform::HttpOutcome outcome;
 
@@ -355,6 +355,9 @@ int ExpandPage(LinkRecord& record, ExpansionContext& context) {
         SetAnswerText(answer, &AnswerTexts::copyPath, copy);
         if (context.copies != nullptr) {
             context.copies->Note(copy, record.Parts());
+        }
+        if (context.offline != nullptr && record.offlineLinks == 1) {
+            context.offline->Note(record, destDir, copy, outcome.contentType);
         }
         temporaryFilled = FillTemporaryFile(copy, record.tempPath, context);
         Answer(record, context, answer, AnswerState::kFetched, AnswerReason::kNone);

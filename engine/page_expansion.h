@@ -13,6 +13,7 @@
 
 #include "engine/link_table.h"
 #include "engine/local_copy.h"
+#include "engine/offline_links.h"
 #include "lists/word_list_cache.h"
 #include "platform/http/http_abort.h"
 
@@ -54,6 +55,8 @@ struct ExpansionContext {
     // The copies written in this run, which rewrite never replaces by another address's copy.
     // May be null: then nothing is known of earlier copies.
     WrittenCopies* copies = nullptr;
+    // The copies whose links are rewritten for offline reading. May be null.
+    OfflineCopies* offline = nullptr;
     // When requested, the expansion ends where it is: the record stays expanded and keeps what
     // it reached. May be null.
     const platform::HttpAbort* abort = nullptr;

@@ -255,7 +255,7 @@ std::string ReasonText(const RecordAnswer& answer) {
 }
 
 std::string AddressWithScheme(const LinkRecord& record) {
-    return (record.secure ? "https://" : "http://") + record.DisplayText();
+    return record.RequestAddress();
 }
 
 }  // namespace zavel

@@ -1,6 +1,6 @@
 // The main window's commands: the menu items, the accelerators and the buttons routed to their
 // handlers, the rules that enable and check each item, and the commands that are only switches
-// (the four option toggles, the Status Bar switch and Quit).
+// (the option toggles, the Status Bar switch and Quit).
 #include "ui/command_table.h"
 
 #include <QApplication>
@@ -20,6 +20,7 @@ bool IsCheckCommand(int id) {
     switch (id) {
         case kCommandCopyDirectory:
         case kCommandRewrite:
+        case kCommandOfflineLinks:
         case kCommandShowExpanded:
         case kCommandSort:
         case kCommandStatusBar:
@@ -141,6 +142,8 @@ bool MainFrame::CommandChecked(int id) const {
             return copyDirectoryCheck->isChecked();
         case kCommandRewrite:
             return rewriteCheck->isChecked();
+        case kCommandOfflineLinks:
+            return offlineLinksOn == 1;
         case kCommandShowExpanded:
             return showExpandedCheck->isChecked();
         case kCommandSort:
@@ -191,6 +194,9 @@ void MainFrame::RunCommand(int id) {
             break;
         case kCommandRewrite:
             Toggle(rewriteCheck);
+            break;
+        case kCommandOfflineLinks:
+            offlineLinksOn = offlineLinksOn == 1 ? 0 : 1;
             break;
         case kCommandShowExpanded:
             Toggle(showExpandedCheck);

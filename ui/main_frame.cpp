@@ -132,7 +132,7 @@ void MainFrame::EndRun() {
     }
     // The worker reports to the tree and the window; it must be gone before they are.
     if (engine) {
-        engine->EndWorker();
+        engine->FinishRun();
     }
 }
 

@@ -173,6 +173,8 @@ class MainFrame : public QMainWindow, public ToolWindowOwner {
     int startScreenCleared = 0;
     std::unique_ptr<LinkRecord> settingsRecord;
     int statusBarOn = 0;
+    // The offline-links option the next root receives; it has a menu item and no box.
+    int offlineLinksOn = 0;
     int canAdd = 0;
     int canRemove = 0;
     int canSaveAs = 0;

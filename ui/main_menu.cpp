@@ -29,6 +29,7 @@ std::vector<PopUp> MenuTable() {
              kSeparator,
              {"&Copy Directory", kCommandCopyDirectory, QKeySequence(Qt::CTRL | Qt::Key_C)},
              {"Re&write", kCommandRewrite, QKeySequence(Qt::CTRL | Qt::Key_R)},
+             {"&Offline Links", kCommandOfflineLinks, {}},
              kSeparator,
              {"Sa&ve As...", kCommandSaveAs, {}},
              {"E&xplore", kCommandExplore, QKeySequence(Qt::CTRL | Qt::Key_X)},

@@ -30,6 +30,7 @@ enum CommandId : int {
     kCommandHelp = 40023,
     kCommandExplore = 40025,
     kCommandErrors = 40026,
+    kCommandOfflineLinks = 40027,
     kCommandExport = 40031,
     kCommandProblems = 40032,
 };

@@ -27,6 +27,7 @@ void MainFrame::LoadSettings() {
     args.settings.rewrite = v.rewrite;
     args.settings.sort = v.sort;
     args.settings.showExpanded = v.showExpanded;
+    args.settings.offlineLinks = v.offlineLinks;
     args.label = "A";
     settingsRecord = LinkTable::Build(std::move(args));
     ShowSettings(settingsRecord.get());
@@ -42,6 +43,7 @@ void MainFrame::ShowSettings(const LinkRecord* record) {
     rewriteCheck->setChecked(record->rewrite != 0);
     sortCheck->setChecked(record->sort != 0);
     showExpandedCheck->setChecked(record->showExpanded != 0);
+    offlineLinksOn = record->offlineLinks != 0 ? 1 : 0;
     foreignLevelEdit->SetBytes(std::to_string(record->otherServerLevel));
     maxLevelEdit->SetBytes(std::to_string(record->maxLevel));
     fileTypeEdit->SetBytes(*record->fileTypes);
@@ -62,6 +64,7 @@ void MainFrame::SaveSettings(const LinkRecord* record) {
     values.rewrite = record->rewrite;
     values.sort = record->sort;
     values.showExpanded = record->showExpanded;
+    values.offlineLinks = record->offlineLinks;
     const std::string address = addressEdit->Bytes(kSettingsTextBytes);
     // A file that cannot be written keeps its old contents; there is nobody left to tell.
     WriteSettingsFile(programDir + kSettingsFileName, values, address);

@@ -56,6 +56,7 @@ void MainFrame::AddRoot() {
     settings.rewrite = rewriteCheck->isChecked() ? 1 : 0;
     settings.sort = sortCheck->isChecked() ? 1 : 0;
     settings.showExpanded = showExpandedCheck->isChecked() ? 1 : 0;
+    settings.offlineLinks = offlineLinksOn;
 
     std::string address = addressEdit->Bytes(kAddressBytes);
     if (address.empty()) {

@@ -94,6 +94,7 @@ TEST_F(UiTest, MenuHasItsFourPopUpsWithLabelsSeparatorsShortcutsAndIds) {
           {"-", "", 0},
           {"&Copy Directory", "Ctrl+C", 40013},
           {"Re&write", "Ctrl+R", 40017},
+          {"&Offline Links", "", 40027},
           {"-", "", 0},
           {"Sa&ve As...", "", 40012},
           {"E&xplore", "Ctrl+X", 40025},
@@ -141,7 +142,7 @@ TEST_F(CrawlUiTest, RightAfterStartOnlyTheDocumentedCommandsAreEnabled) {
     // Only "rewrite" is checked, so every check mark can be told from its box.
     auto frame = StartCrawler("1\r\n0\r\n100\r\n/tmp\r\n*.*;\r\n0\r\n1\r\n0\r\n0\r\n\r\n");
     const auto states = OpenAll(*frame);
-    ASSERT_EQ(states.size(), 20u);
+    ASSERT_EQ(states.size(), 21u);
     // Export waits for something to export.
     const std::set<int> grey = {kCommandRemove, kCommandExpand,  kCommandStop,
                                 kCommandSaveAs, kCommandExplore, kCommandExport};
