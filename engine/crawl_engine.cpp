@@ -1,5 +1,9 @@
 #include "engine/crawl_engine.h"
 
+#include <algorithm>
+
+#include "engine/fetch_ahead.h"
+
 namespace zavel {
 namespace {
 
@@ -29,8 +33,13 @@ void CrawlEngine::StartWorker() {
     context.stop = &stop_;
     context.lists = &lists_;
     context.copies = &copies_;
+    context.requestsAtOnce = &requestsAtOnce_;
     worker_ = std::make_unique<CrawlWorker>(table_, std::move(context));
     worker_->Start();
+}
+
+void CrawlEngine::SetRequestsAtOnce(int requests) {
+    requestsAtOnce_.store(std::clamp(requests, 1, kMaxRequestsAtOnce));
 }
 
 void CrawlEngine::EndWorker() {

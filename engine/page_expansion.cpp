@@ -42,6 +42,17 @@ std::function<void()> CreateFailure(const LinkRecord& record) {
     };
 }
 
+// A fetch of the expansion takes its transfer from the context's body source, if any.
+void UseBodySource(const ExpansionContext& context, const LinkRecord& record,
+                   FetchOptions& options) {
+    if (context.bodies != nullptr) {
+        options.transfer = [&context, &record,
+                            maxBytes = options.maxBytes](const platform::HttpGetRequest& request) {
+            return context.bodies->Transfer(record, request, maxBytes);
+        };
+    }
+}
+
 std::shared_ptr<const WordListCache::Entries> List(ExpansionContext& context, WordListKind kind) {
     return context.lists->Get(context.programDir + WordListFileName(kind));
 }
@@ -300,6 +311,7 @@ int ExpandPage(LinkRecord& record, ExpansionContext& context) {
             LocalCopyPath(CopyTarget{destDir, record.copyDirectory, record.rewrite, context.copies},
                           record.Parts());
         FetchOptions options{context.abort, kMaxCopyBytes, false, destDir, CreateFailure(record)};
+        UseBodySource(context, record, options);
         if (copy.empty() || FetchPage(record.host, path, copy, options) == 0) {
             if (!Aborted(context)) {
                 SetImage(record, kImageFailed);
@@ -330,6 +342,7 @@ int ExpandPage(LinkRecord& record, ExpansionContext& context) {
 
     if (!temporaryFilled) {
         FetchOptions options{context.abort, kMaxScannedBytes, true, {}, CreateFailure(record)};
+        UseBodySource(context, record, options);
         if (FetchPage(record.host, path, record.tempPath, options) == 0) {
             if (!Aborted(context)) {
                 SetImage(record, kImageFailed);

@@ -42,8 +42,14 @@ struct FetchOptions {
     // When set, receives the transfer's outcome (status, final address, content type, bytes,
     // time), also for a failed fetch; left as it is when no transfer was made.
     platform::HttpOutcome* outcome = nullptr;
+    // When set, makes the transfer instead of HttpGet: the request's callbacks get the body
+    // and the status codes, and the result is the transfer's outcome.
+    std::function<platform::HttpOutcome(const platform::HttpGetRequest&)> transfer = nullptr;
 };
 int FetchPage(const std::string& host, const std::string& path, const std::string& localFile,
               const FetchOptions& options);
+
+// The address FetchPage asks for.
+std::string RequestUrl(const std::string& host, const std::string& path);
 
 }  // namespace zavel
