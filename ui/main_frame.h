@@ -162,6 +162,8 @@ class MainFrame : public QMainWindow, public ToolWindowOwner {
     int startScreenCleared = 0;
     std::unique_ptr<LinkRecord> settingsRecord;
     int statusBarOn = 0;
+    // Program-wide, not a root's setting: loaded at start-up, saved at exit.
+    int requestsAtOnce = 6;
     int canAdd = 0;
     int canRemove = 0;
     int canSaveAs = 0;

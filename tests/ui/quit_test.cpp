@@ -28,7 +28,7 @@ TEST_F(UiTest, ClosingWritesTheSettingsRecordAndTheAddressFieldNotTheControls) {
     frame->destinationEdit->setText("/elsewhere");
     frame->addressEdit->setText("typed.example/page");
     frame->close();
-    EXPECT_EQ(ReadStatus(), "1\n2\n9\n/srv/start\n*.htm;\n0\n1\n0\n1\ntyped.example/page\n");
+    EXPECT_EQ(ReadStatus(), "1\n2\n9\n/srv/start\n*.htm;\n0\n1\n0\n1\ntyped.example/page\n6\n0\n");
     EXPECT_FALSE(frame->engine->WorkerRunning());
 }
 
