@@ -5,6 +5,8 @@
 //   zavel_crawl_bench --dir ROOT         crawl the HTML files under ROOT from /index.html
 //   zavel_crawl_bench --serve [pages]    only serve the site; prints the port, and stops by
 //   zavel_crawl_bench --serve --dir ROOT itself after 30 minutes or on end of standard input
+// Options before the site: --delay MS (every response waits MS milliseconds, default 0) and
+// --requests N (requests at once, default the program's 6).
 #include <httplib.h>
 
 #include <algorithm>
@@ -23,6 +25,7 @@
 #include "bench/measure.h"
 #include "bench/site.h"
 #include "engine/crawl_engine.h"
+#include "lists/settings_file.h"
 
 namespace {
 
@@ -122,11 +125,16 @@ int Serve(const Site& site) {
 
 int main(int argc, char** argv) {
     bool serveOnly = false;
+    int requests = zavel::kDefaultRequestsAtOnce;
     Site site;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--serve") {
             serveOnly = true;
+        } else if (arg == "--delay" && i + 1 < argc) {
+            zavel::bench::SetResponseDelayMilliseconds(std::atoi(argv[++i]));
+        } else if (arg == "--requests" && i + 1 < argc) {
+            requests = std::atoi(argv[++i]);
         } else if (arg == "--dir" && i + 1 < argc) {
             site.root = argv[++i];
         } else {
@@ -157,6 +165,7 @@ int main(int argc, char** argv) {
     double endLatencyMs = 0;
     {
         zavel::CrawlEngine engine(programDir);
+        engine.SetRequestsAtOnce(requests);
         zavel::bench::AddRoot(engine, tree, "http://" + host + site.StartPath());
         auto start = Clock::now();
         engine.StartWorker();
@@ -193,7 +202,8 @@ int main(int argc, char** argv) {
         } else {
             std::printf("site: %s, ", site.root.c_str());
         }
-        std::printf("records: %d, fetched: %zu\n", engine.table().Count(), n);
+        std::printf("requests at once: %d, records: %d, fetched: %zu\n", requests,
+                    engine.table().Count(), n);
         std::printf("total: %.2f s, pages per second: %.0f\n", Seconds(total),
                     static_cast<double>(n) / Seconds(total));
         std::printf("time per page, first 10%%: %.3f ms, last 10%%: %.3f ms\n", first * 1000,
