@@ -42,8 +42,6 @@ class FetchAhead : public BodySource {
                                    const platform::HttpGetRequest& request,
                                    std::uint64_t maxBytes) override;
 
-    int Held() const { return static_cast<int>(entries_.size()); }
-
   private:
     struct Entry;
     // The body limit of the one fetch the expansion of `record` would make now, if any.
