@@ -270,7 +270,9 @@ platform::HttpOutcome FetchAhead::Transfer(const LinkRecord& record,
         }
     }
     if (entry == nullptr) {
-        if (transfers_.SlotsInUse() >= kMaxRequestsAtOnce && !entries_.empty()) {
+        // The record's own fetch comes first: the farthest one ahead makes room for it.
+        if (!entries_.empty() && (static_cast<int>(entries_.size()) >= limit_ ||
+                                  transfers_.SlotsInUse() >= kMaxRequestsAtOnce)) {
             Drop(entries_.back().get());
         }
         entry = Begin(record, request.url, maxBytes);
