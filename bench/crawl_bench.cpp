@@ -7,6 +7,8 @@
 //   zavel_crawl_bench --serve --dir ROOT itself after 30 minutes or on end of standard input
 //   ... --tls CERT KEY                   the same over HTTPS with this certificate and key (PEM
 //                                        files); the crawl trusts that certificate only
+// Options before the site: --delay MS (every response waits MS milliseconds, default 0) and
+// --requests N (requests at once, default the program's 6).
 #include <httplib.h>
 
 #include <algorithm>
@@ -27,6 +29,7 @@
 #include "bench/measure.h"
 #include "bench/site.h"
 #include "engine/crawl_engine.h"
+#include "lists/settings_file.h"
 #include "platform/http/http_client.h"
 
 namespace {
@@ -148,11 +151,16 @@ int Serve(const Site& site) {
 
 int main(int argc, char** argv) {
     bool serveOnly = false;
+    int requests = zavel::kDefaultRequestsAtOnce;
     Site site;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--serve") {
             serveOnly = true;
+        } else if (arg == "--delay" && i + 1 < argc) {
+            zavel::bench::SetResponseDelayMilliseconds(std::atoi(argv[++i]));
+        } else if (arg == "--requests" && i + 1 < argc) {
+            requests = std::atoi(argv[++i]);
         } else if (arg == "--dir" && i + 1 < argc) {
             site.root = argv[++i];
         } else if (arg == "--tls" && i + 2 < argc) {
@@ -187,6 +195,7 @@ int main(int argc, char** argv) {
     double endLatencyMs = 0;
     {
         zavel::CrawlEngine engine(programDir);
+        engine.SetRequestsAtOnce(requests);
         zavel::bench::AddRoot(engine, tree, site.Scheme() + host + site.StartPath());
         auto start = Clock::now();
         engine.StartWorker();
@@ -223,7 +232,8 @@ int main(int argc, char** argv) {
         } else {
             std::printf("site: %s, ", site.root.c_str());
         }
-        std::printf("records: %d, fetched: %zu\n", engine.table().Count(), n);
+        std::printf("requests at once: %d, records: %d, fetched: %zu\n", requests,
+                    engine.table().Count(), n);
         std::printf("total: %.2f s, pages per second: %.0f\n", Seconds(total),
                     static_cast<double>(n) / Seconds(total));
         std::printf("time per page, first 10%%: %.3f ms, last 10%%: %.3f ms\n", first * 1000,

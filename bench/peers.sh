@@ -1,9 +1,13 @@
 #!/usr/bin/env bash
-# Crawls the same loopback sites with ZAVEL's engine and with wget, wget2 and httrack, each over
-# one connection, no robots rules, no rate limit, and prints pages per second and the ratios.
-# Two sites in one run: a generated site of `pages` pages, and a real HTML manual (Debian's
-# PostgreSQL 15 manual, 1,169 pages; PEER_MANUAL names another folder with an index.html).
-# A third run serves the generated site over HTTPS (see the end); PEER_TLS=no leaves it out,
+# Crawls the same loopback sites with ZAVEL's engine and with wget, wget2 and httrack, no robots
+# rules, no rate limit, and prints pages per second and the ratios. ZAVEL runs with its default
+# requests at once and with one; wget2 with its defaults and with one thread; wget and httrack
+# over one connection. Two sites, each served twice: answering at once, and with every response
+# delayed by PEER_DELAY_MS (default 20) milliseconds, like a server a round trip away: a
+# generated site of `pages` pages (a tenth of them when delayed), and a real HTML manual
+# (Debian's PostgreSQL 15 manual, 1,169 pages; PEER_MANUAL names another folder with an
+# index.html).
+# A further run serves the generated site over HTTPS (see the end); PEER_TLS=no leaves it out,
 # PEER_TLS=only runs the generated site over HTTP and over HTTPS and nothing else.
 # Usage: bench/peers.sh [pages]   (default 20000; build first with scripts/zavel test)
 set -euo pipefail
@@ -51,6 +55,8 @@ rate() {  # name, pattern, command...; counts the HTML pages it fetched
 
 compare() {  # title, pattern of saved pages, start path, site arguments of the benchmark...
     local title="$1" pattern="$2" path="$3"; shift 3
+    local delayed=0
+    [ "$1" != --delay ] || [ "$2" = 0 ] || delayed=1
     rm -f "$work/in" "$work/port"
     mkfifo "$work/in"
     "$bench" --serve "$@" <"$work/in" >"$work/port" &
@@ -58,20 +64,24 @@ compare() {  # title, pattern of saved pages, start path, site arguments of the 
     for _ in $(seq 100); do [ -s "$work/port" ] && break; sleep 0.05; done
     local url="http://127.0.0.1:$(head -n1 "$work/port")$path"
 
-    local zavel_out zavel_rate zavel_pages
-    zavel_out=$("$bench" "$@")
-    zavel_rate=$(echo "$zavel_out" | sed -n 's/.*pages per second: //p')
-    zavel_pages=$(echo "$zavel_out" | sed -n 's/.*fetched: //p')
-    local results=("zavel $zavel_pages $zavel_rate")
+    local zavel_out zavel_rate zavel_pages results=() requests
+    for requests in 6 1; do
+        zavel_out=$("$bench" --requests "$requests" "$@")
+        zavel_pages=$(echo "$zavel_out" | sed -n 's/.*fetched: //p')
+        results+=("zavel-$requests $zavel_pages $(echo "$zavel_out" | sed -n 's/.*pages per second: //p')")
+    done
+    zavel_rate=$(echo "${results[0]}" | cut -d' ' -f3)
     results+=("$(rate wget "$pattern" wget -r -l 100 -e robots=off -nv "$url")")
-    results+=("$(rate wget2 "$pattern" wget2 -r -l 100 --robots=off --max-threads=1 -q "$url")")
-    results+=("$(rate httrack "$pattern" httrack "$url" -O . -c1 -%c1000 -r100 -s0 -A1000000000 -q)")
+    results+=("$(rate wget2 "$pattern" wget2 -r -l 100 --robots=off -q "$url")")
+    results+=("$(rate wget2-1 "$pattern" wget2 -r -l 100 --robots=off --max-threads=1 -q "$url")")
+    [ "$delayed" = 1 ] ||
+        results+=("$(rate httrack "$pattern" httrack "$url" -O . -c1 -%c1000 -r100 -s0 -A1000000000 -q)")
     exec 3>&-
     wait
 
     echo
     echo "$title"
-    printf '%-8s %8s %12s %14s\n' crawler pages pages/s "zavel/crawler"
+    printf '%-8s %8s %12s %14s\n' crawler pages pages/s "zavel-6/crawler"
     local line name n r
     for line in "${results[@]}"; do
         read -r name n r <<<"$line"
@@ -80,9 +90,13 @@ compare() {  # title, pattern of saved pages, start path, site arguments of the 
 }
 
 echo "$(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | xargs), load $(cut -d' ' -f1-3 /proc/loadavg)"
+delay="${PEER_DELAY_MS:-20}"
 if [ "${PEER_TLS:-}" != only ]; then
     compare "Generated site, $pages pages" 'p*.html' /p0.html "$pages"
     compare "HTML manual: $manual" '*.html' /index.html --dir "$manual"
+    compare "Generated site, $((pages / 10)) pages, $delay ms per response" 'p*.html' /p0.html \
+        --delay "$delay" "$((pages / 10))"
+    compare "HTML manual, $delay ms per response" '*.html' /index.html --delay "$delay" --dir "$manual"
 fi
 
 # ---- HTTPS variant ---------------------------------------------------------------------------

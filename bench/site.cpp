@@ -46,10 +46,19 @@ void SetUncompressedContent(httplib::Response& response, std::string body,
 
 namespace {
 
-// Four threads and keep-alive for the whole run. Headers and body go out in separate writes;
-// with Nagle's algorithm the body would wait for the client's delayed acknowledgement.
+std::atomic<int> responseDelayMilliseconds{0};
+
+void WaitBeforeAnswering(int milliseconds) {
+    if (milliseconds > 0) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+    }
+}
+
+// Threads for every connection of a crawler that keeps many, and keep-alive for the whole run.
+// Headers and body go out in separate writes; with Nagle's algorithm the body would wait for the
+// client's delayed acknowledgement.
 void PrepareServer(httplib::Server& server) {
-    server.new_task_queue = [] { return new httplib::ThreadPool(4); };
+    server.new_task_queue = [] { return new httplib::ThreadPool(32); };
     server.set_tcp_nodelay(true);
     server.set_keep_alive_max_count(1000000);
 }
@@ -58,7 +67,9 @@ void PrepareServer(httplib::Server& server) {
 
 void ServeSite(httplib::Server& server, int pages, int linksPerPage, std::atomic<long>* served) {
     PrepareServer(server);
-    auto page = [pages, linksPerPage, served](int index, httplib::Response& response) {
+    const int delay = responseDelayMilliseconds.load();
+    auto page = [pages, linksPerPage, served, delay](int index, httplib::Response& response) {
+        WaitBeforeAnswering(delay);
         if (index >= pages) {
             response.status = 404;
             return;
@@ -79,10 +90,16 @@ void ServeSite(httplib::Server& server, int pages, int linksPerPage, std::atomic
 void ServeFolder(httplib::Server& server, const std::string& root) {
     PrepareServer(server);
     server.set_mount_point("/", root);
-    server.set_file_request_handler([](const httplib::Request&, httplib::Response& response) {
+    const int delay = responseDelayMilliseconds.load();
+    server.set_file_request_handler([delay](const httplib::Request&, httplib::Response& response) {
+        WaitBeforeAnswering(delay);
         std::string type = response.get_header_value("Content-Type");
         SetUncompressedContent(response, std::move(response.body), type);
     });
+}
+
+void SetResponseDelayMilliseconds(int milliseconds) {
+    responseDelayMilliseconds.store(std::max(0, milliseconds));
 }
 
 int StartServing(httplib::Server& server, std::thread& serving) {

@@ -19,13 +19,18 @@ inline constexpr int kLinksPerPage = 15;
 // The body of page `index` of a site of `pages` pages ("/p<index>.html").
 std::string SitePage(int index, int pages, int linksPerPage = kLinksPerPage);
 
-// Serves the site: "/p<index>.html" below `pages` (404 beyond) and "/" as page 0, on four
-// threads with keep-alive. Every page served is counted in `served` when given.
+// Serves the site: "/p<index>.html" below `pages` (404 beyond) and "/" as page 0, on 32
+// threads with keep-alive (every connection a crawler keeps open holds a thread). Every page
+// served is counted in `served` when given.
 void ServeSite(httplib::Server& server, int pages, int linksPerPage = kLinksPerPage,
                std::atomic<long>* served = nullptr);
 
-// Serves the files under `root` at "/" the same way: four threads, keep-alive, uncompressed.
+// Serves the files under `root` at "/" the same way: 32 threads, keep-alive, uncompressed.
 void ServeFolder(httplib::Server& server, const std::string& root);
+
+// Every response of the servers set up from now on waits this long before it is sent, like a
+// server at a round trip's distance. 0 (the default) answers at once.
+void SetResponseDelayMilliseconds(int milliseconds);
 
 // Binds `server` to a free port of 127.0.0.1 and serves on `serving` until server.stop(); returns
 // once requests are being accepted, with the port.

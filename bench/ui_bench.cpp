@@ -6,11 +6,12 @@
 // the longest stall, the status pane and title at the end, the message boxes the run would have
 // shown, the time Remove took, and the peak memory.
 //
-//   zavel_ui_bench [pages] [--settle] [--links N]
+//   zavel_ui_bench [pages] [--settle] [--links N] [--delay MS]
 //     pages     the site's pages (default 60000)
 //     --settle  the crawl goes on until every record is expanded (the soak); without it, Remove
 //               comes as soon as the tree is full, in the middle of the crawl
 //     --links   new links per page (default 15)
+//     --delay   milliseconds every response waits (default 0), like a distant server
 // Exits with 1 when a check fails.
 #include <httplib.h>
 #include <time.h>
@@ -118,6 +119,8 @@ int main(int argc, char** argv) {
             settle = true;
         } else if (argument == "--links" && i + 1 < argc) {
             links = std::atoi(argv[++i]);
+        } else if (argument == "--delay" && i + 1 < argc) {
+            zavel::bench::SetResponseDelayMilliseconds(std::atoi(argv[++i]));
         } else {
             pages = std::atoi(argv[i]);
         }

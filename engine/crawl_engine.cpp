@@ -1,6 +1,9 @@
 #include "engine/crawl_engine.h"
 
+#include <algorithm>
 #include <thread>
+
+#include "engine/fetch_ahead.h"
 
 namespace zavel {
 namespace {
@@ -32,8 +35,13 @@ void CrawlEngine::StartWorker() {
     context.lists = &lists_;
     context.copies = &copies_;
     context.offline = &offline_;
+    context.requestsAtOnce = &requestsAtOnce_;
     worker_ = std::make_unique<CrawlWorker>(table_, std::move(context));
     worker_->Start();
+}
+
+void CrawlEngine::SetRequestsAtOnce(int requests) {
+    requestsAtOnce_.store(std::clamp(requests, 1, kMaxRequestsAtOnce));
 }
 
 void CrawlEngine::EndWorker() {

@@ -41,6 +41,11 @@ class CrawlEngine {
     void FinishRun();
     bool WorkerRunning() const { return worker_ != nullptr; }
 
+    // How many requests the worker may have in flight, 1 to 16; a running worker takes the
+    // change before its next record. Any thread.
+    void SetRequestsAtOnce(int requests);
+    int RequestsAtOnce() const { return requestsAtOnce_.load(); }
+
     // The link commands act on the subtree of the record whose tree item is given. Each
     // returns the new command states, or nullopt when they stay as they were (no record has
     // the item, or no record of the subtree qualified). Remove and Stop end the worker before
@@ -61,6 +66,7 @@ class CrawlEngine {
     WordListCache lists_;
     // Every copy of this run, whatever root or worker made it: outlives Remove and the workers.
     WrittenCopies copies_;
+    std::atomic<int> requestsAtOnce_{1};
     OfflineCopies offline_{programDir_, &lists_, &copies_};
     std::unique_ptr<CrawlWorker> worker_;  // UI thread only
 };

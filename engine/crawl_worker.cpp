@@ -1,5 +1,8 @@
 #include "engine/crawl_worker.h"
 
+#include <memory>
+
+#include "engine/fetch_ahead.h"
 #include "platform/message_box.h"
 #include "platform/thread_priority.h"
 
@@ -33,7 +36,19 @@ void CrawlWorker::CrawlWorkerProc() {
     // Whoever ends the worker waits for it and shows no box meanwhile: a box this thread is
     // waiting for is given up as soon as the end is requested.
     platform::BoxWaitCancel boxWait([this] { return abort_.Requested(); });
+    // With more than one request at once the fetches of the next records run ahead; with one
+    // every fetch is made when its record is expanded. Dropped (its transfers with it) when the
+    // setting goes back to one and when the worker ends.
+    std::unique_ptr<FetchAhead> ahead;
     while (!abort_.Requested()) {
+        const int requests =
+            context_.requestsAtOnce != nullptr ? context_.requestsAtOnce->load() : 1;
+        if (requests > 1 && ahead == nullptr) {
+            ahead = std::make_unique<FetchAhead>(context_);
+        } else if (requests <= 1 && ahead != nullptr) {
+            ahead.reset();
+        }
+        context_.bodies = ahead.get();
         // Read before the walk, so that a record admitted during it wakes the sleep below.
         const int seenCount = table_.Count();
         const std::uint64_t seenReleases = table_.Releases();
@@ -43,11 +58,19 @@ void CrawlWorker::CrawlWorkerProc() {
             context_.offline->RewriteSettledRoots(table_, scanFrom_, &abort_);
         }
         if (next != nullptr) {
+            if (ahead != nullptr) {
+                ahead->SetLimit(requests);
+                ahead->Plan(table_, table_.currentIndex.load());
+            }
             ExpandPage(*next, context_);
+            if (ahead != nullptr) {
+                ahead->Forget(*next);
+            }
             continue;
         }
         table_.WaitForWork(seenCount, seenReleases, [this] { return abort_.Requested(); });
     }
+    context_.bodies = nullptr;
 }
 
 LinkRecord* CrawlWorker::PickNext() {

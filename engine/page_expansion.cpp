@@ -72,6 +72,17 @@ const std::string* ErrorPhraseIn(const std::vector<std::string>& phrases, std::s
     return nullptr;
 }
 
+// A fetch of the expansion takes its transfer from the context's body source, if any.
+void UseBodySource(const ExpansionContext& context, const LinkRecord& record,
+                   FetchOptions& options) {
+    if (context.bodies != nullptr) {
+        options.transfer = [&context, &record,
+                            maxBytes = options.maxBytes](const platform::HttpGetRequest& request) {
+            return context.bodies->Transfer(record, request, maxBytes);
+        };
+    }
+}
+
 std::shared_ptr<const WordListCache::Entries> List(ExpansionContext& context, WordListKind kind) {
     return context.lists->Get(context.programDir + WordListFileName(kind));
 }
@@ -316,7 +327,7 @@ int ExpandPage(LinkRecord& record, ExpansionContext& context) {
     }
     record.expanded.store(1);
     const std::string path = RequestPath(record.Parts());
-    const std::string url = std::string(record.Scheme()) + "://" + record.host + path;
+    const std::string url = RequestUrl(record.secure, record.host, path);
     RecordAnswer answer;
     platform::HttpOutcome outcome;
 
@@ -339,6 +350,7 @@ int ExpandPage(LinkRecord& record, ExpansionContext& context) {
         FetchOptions options{context.abort, kMaxCopyBytes, false, destDir, CreateFailure(record)};
         options.secure = record.secure;
         options.outcome = &outcome;
+        UseBodySource(context, record, options);
         if (copy.empty() || FetchPage(record.host, path, copy, options) == 0) {
             if (!Aborted(context)) {
                 if (!copy.empty()) {
@@ -385,6 +397,7 @@ int ExpandPage(LinkRecord& record, ExpansionContext& context) {
         FetchOptions options{context.abort, kMaxScannedBytes, true, {}, CreateFailure(record)};
         options.secure = record.secure;
         options.outcome = &outcome;
+        UseBodySource(context, record, options);
         const int fetched = FetchPage(record.host, path, record.tempPath, options);
         if (fetched == 0 && Aborted(context)) {
             return 1;

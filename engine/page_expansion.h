@@ -3,6 +3,7 @@
 // link the keyword scan finds into a child record.
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -16,6 +17,7 @@
 #include "engine/offline_links.h"
 #include "lists/word_list_cache.h"
 #include "platform/http/http_abort.h"
+#include "platform/http/http_client.h"
 
 namespace zavel {
 
@@ -46,6 +48,16 @@ class StopRequest {
     std::string stopLabel_;  // guarded by mutex_
 };
 
+// Where the fetches of an expansion get their transfers made.
+class BodySource {
+  public:
+    virtual ~BodySource() = default;
+    // Makes the transfer of `request` for `record`; the fetch keeps at most maxBytes of the body.
+    virtual platform::HttpOutcome Transfer(const LinkRecord& record,
+                                           const platform::HttpGetRequest& request,
+                                           std::uint64_t maxBytes) = 0;
+};
+
 // What an expansion needs besides its record.
 struct ExpansionContext {
     std::string programDir;  // where the word lists lie; ends with "/"
@@ -60,6 +72,12 @@ struct ExpansionContext {
     // When requested, the expansion ends where it is: the record stays expanded and keeps what
     // it reached. May be null.
     const platform::HttpAbort* abort = nullptr;
+    // When set, the expansion's fetches take their transfers from it; otherwise each fetch is
+    // made there and then.
+    BodySource* bodies = nullptr;
+    // How many requests the worker may have in flight (1 to 16), read before every expansion
+    // so that a change applies at once. Null means one: page after page.
+    const std::atomic<int>* requestsAtOnce = nullptr;
 };
 
 // Expands one record. Returns 0 when the record was set aside by the extension or level rule,

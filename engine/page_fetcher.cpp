@@ -92,6 +92,10 @@ class PageFile {
 
 }  // namespace
 
+std::string RequestUrl(bool secure, const std::string& host, const std::string& path) {
+    return (secure ? "https://" : "http://") + host + path;
+}
+
 int FetchPage(const std::string& host, const std::string& path, const std::string& localFile,
               const platform::HttpAbort* abort) {
     return FetchPage(host, path, localFile, FetchOptions{abort});
@@ -104,7 +108,7 @@ int FetchPage(const std::string& host, const std::string& path, const std::strin
     bool overLimit = false;
 
     platform::HttpGetRequest request;
-    request.url = (options.secure ? "https://" : "http://") + host + path;
+    request.url = RequestUrl(options.secure, host, path);
     request.onStatus = [](int code) { lastStatusCode.store(code, std::memory_order_relaxed); };
     request.onBody = [&](const char* data, std::size_t size) {
         if (size > options.maxBytes - received) {
@@ -121,7 +125,8 @@ int FetchPage(const std::string& host, const std::string& path, const std::strin
     request.abort = options.abort;
     request.bufferSize = kTransferBufferBytes;
 
-    platform::HttpOutcome outcome = platform::HttpGet(request);
+    platform::HttpOutcome outcome =
+        options.transfer ? options.transfer(request) : platform::HttpGet(request);
     if (options.outcome != nullptr) {
         *options.outcome = outcome;
     }

@@ -45,8 +45,14 @@ struct FetchOptions {
     platform::HttpOutcome* outcome = nullptr;
     // Over TLS, with the certificate verified: the address said "https://".
     bool secure = false;
+    // When set, makes the transfer instead of HttpGet: the request's callbacks get the body
+    // and the status codes, and the result is the transfer's outcome.
+    std::function<platform::HttpOutcome(const platform::HttpGetRequest&)> transfer = nullptr;
 };
 int FetchPage(const std::string& host, const std::string& path, const std::string& localFile,
               const FetchOptions& options);
+
+// The address FetchPage asks for: "https://" when secure, "http://" otherwise, then host + path.
+std::string RequestUrl(bool secure, const std::string& host, const std::string& path);
 
 }  // namespace zavel

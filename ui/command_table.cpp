@@ -26,7 +26,7 @@ bool IsCheckCommand(int id) {
         case kCommandStatusBar:
             return true;
         default:
-            return false;
+            return RequestsOfCommand(id) != 0;
     }
 }
 
@@ -151,7 +151,7 @@ bool MainFrame::CommandChecked(int id) const {
         case kCommandStatusBar:
             return statusBarOn == 1;
         default:
-            return false;
+            return RequestsOfCommand(id) != 0 && RequestsOfCommand(id) == requestsAtOnce;
     }
 }
 
@@ -236,6 +236,11 @@ void MainFrame::RunCommand(int id) {
             OnAbout();
             break;
         default:
+            if (const int requests = RequestsOfCommand(id); requests != 0) {
+                // Program-wide, and taken by the running crawl before its next record.
+                requestsAtOnce = requests;
+                engine->SetRequestsAtOnce(requests);
+            }
             break;
     }
     // The check marks follow the boxes at once, not only at the next pop-up.

@@ -175,6 +175,8 @@ class MainFrame : public QMainWindow, public ToolWindowOwner {
     int statusBarOn = 0;
     // The offline-links option the next root receives; it has a menu item and no box.
     int offlineLinksOn = 0;
+    // Program-wide, not a root's setting: loaded at start-up, saved at exit.
+    int requestsAtOnce = 6;
     int canAdd = 0;
     int canRemove = 0;
     int canSaveAs = 0;

@@ -2,6 +2,8 @@
 
 #include <QMenu>
 
+#include "lists/settings_file.h"
+
 namespace zavel {
 namespace {
 
@@ -53,6 +55,8 @@ std::vector<PopUp> MenuTable() {
              {"&Extensions", kCommandExtensions, {}},
              {"&Reserved Words", kCommandReservedWords, {}},
              {"E&rrors", kCommandErrors, {}},
+             kSeparator,
+             {"Requests at &Once", kCommandRequestsAtOnce, {}},
          }},
         {"&Help",
          {
@@ -63,7 +67,27 @@ std::vector<PopUp> MenuTable() {
     };
 }
 
+// The submenu's checkable items 1, 2, 4, 6, 8 and 16.
+void AddRequestsAtOnce(QMenu* pop, MainMenu& menu) {
+    QMenu* sub = pop->addMenu(QStringLiteral("Requests at &Once"));
+    sub->menuAction()->setData(kCommandRequestsAtOnce);
+    for (int requests : kRequestsAtOnceChoices) {
+        QAction* action = sub->addAction(QString::number(requests));
+        action->setData(RequestsAtOnceCommand(requests));
+        menu.actions[RequestsAtOnceCommand(requests)] = action;
+    }
+}
+
 }  // namespace
+
+int RequestsOfCommand(int id) {
+    for (int requests : kRequestsAtOnceChoices) {
+        if (id == RequestsAtOnceCommand(requests)) {
+            return requests;
+        }
+    }
+    return 0;
+}
 
 MainMenu BuildMainMenu(QMenuBar* bar) {
     MainMenu menu;
@@ -72,6 +96,10 @@ MainMenu BuildMainMenu(QMenuBar* bar) {
         for (const Item& item : popUp.items) {
             if (item.label == nullptr) {
                 pop->addSeparator();
+                continue;
+            }
+            if (item.id == kCommandRequestsAtOnce) {
+                AddRequestsAtOnce(pop, menu);
                 continue;
             }
             QAction* action = pop->addAction(QString::fromLatin1(item.label));

@@ -33,7 +33,16 @@ enum CommandId : int {
     kCommandOfflineLinks = 40027,
     kCommandExport = 40031,
     kCommandProblems = 40032,
+    // The submenu of the requests at once; its items are kCommandRequestsAtOnce + the number.
+    kCommandRequestsAtOnce = 40100,
 };
+
+// The command of the item that sets `requests` requests at once, and the number of an item's
+// command (0 for any other command).
+inline constexpr int RequestsAtOnceCommand(int requests) {
+    return kCommandRequestsAtOnce + requests;
+}
+int RequestsOfCommand(int id);
 
 // Control ids of the status pane and the buttons.
 inline constexpr int kStatusPaneId = 11;

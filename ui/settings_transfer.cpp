@@ -12,6 +12,8 @@ void MainFrame::LoadSettings() {
     const SettingsValues& v = file.values;
     destinationText = std::make_shared<SharedText>(v.destDir);
     fileTypeText = std::make_shared<const std::string>(v.fileTypes);
+    requestsAtOnce = v.requestsAtOnce;
+    engine->SetRequestsAtOnce(requestsAtOnce);
     if (file.address) {
         addressEdit->SetBytes(*file.address);
     }
@@ -65,6 +67,7 @@ void MainFrame::SaveSettings(const LinkRecord* record) {
     values.sort = record->sort;
     values.showExpanded = record->showExpanded;
     values.offlineLinks = record->offlineLinks;
+    values.requestsAtOnce = requestsAtOnce;
     const std::string address = addressEdit->Bytes(kSettingsTextBytes);
     // A file that cannot be written keeps its old contents; there is nobody left to tell.
     WriteSettingsFile(programDir + kSettingsFileName, values, address);

@@ -1,4 +1,5 @@
 #include "platform/http/http_client.h"
+#include "platform/http/http_transfer_set.h"
 
 #include <curl/curl.h>
 #include <sys/socket.h>
@@ -8,7 +9,9 @@
 #include <atomic>
 #include <cctype>
 #include <cerrno>
+#include <memory>
 #include <mutex>
+#include <optional>
 #include <string_view>
 
 #include "platform/http/transport_security.h"
@@ -79,10 +82,14 @@ struct Transfer {
 // connection for its lifetime, and a cached connection can be closed outside any call (at the
 // latest when the thread ends), so the callbacks get this object, which knows whether a call is
 // running, and never a call's own data.
-struct ThreadHandles {
+// One easy handle and the transfer it runs: what the callbacks are given.
+struct TransferSlot {
     CURL* easy = nullptr;
+    Transfer* active = nullptr;  // the running transfer of this handle, if any
+};
+
+struct ThreadHandles : TransferSlot {
     CURLM* multi = nullptr;
-    Transfer* active = nullptr;  // the running call of this thread, if any
 
     ThreadHandles();
     ~ThreadHandles() {
@@ -110,7 +117,7 @@ ThreadHandles::ThreadHandles() {
 }
 
 Transfer* ActiveOf(void* handles) {
-    return static_cast<ThreadHandles*>(handles)->active;
+    return static_cast<TransferSlot*>(handles)->active;
 }
 
 int OnResolverStart(void*, void*, void* handles) {
@@ -185,7 +192,7 @@ size_t OnHeader(char* data, size_t size, size_t count, void* handles) {
         // The end of a header block. A redirect that libcurl goes on to follow is not the final
         // response: a failure from here on is one of a request still to be answered.
         long httpCode = 0;
-        curl_easy_getinfo(static_cast<ThreadHandles*>(handles)->easy, CURLINFO_RESPONSE_CODE,
+        curl_easy_getinfo(static_cast<TransferSlot*>(handles)->easy, CURLINFO_RESPONSE_CODE,
                           &httpCode);
         if (httpCode >= 300 && httpCode < 400 && transfer->locationSeen) {
             transfer->responseBegan = false;
@@ -231,7 +238,7 @@ int OnProgress(void* handles, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
 
 // Options are set afresh for every call, so nothing of an earlier call carries over except
 // the connections and the name cache.
-void Configure(ThreadHandles& handles, const HttpGetRequest& request, char* errorText) {
+void Configure(TransferSlot& handles, const HttpGetRequest& request, char* errorText) {
     CURL* easy = handles.easy;
     curl_easy_reset(easy);
     // A server known to send its plain addresses on to HTTPS is asked over HTTPS at once.
@@ -260,7 +267,7 @@ void Configure(ThreadHandles& handles, const HttpGetRequest& request, char* erro
     }
     curl_easy_setopt(easy, CURLOPT_ERRORBUFFER, errorText);
 
-    void* data = &handles;
+    void* data = static_cast<TransferSlot*>(&handles);
     curl_easy_setopt(easy, CURLOPT_RESOLVER_START_FUNCTION, OnResolverStart);
     curl_easy_setopt(easy, CURLOPT_RESOLVER_START_DATA, data);
     curl_easy_setopt(easy, CURLOPT_OPENSOCKETFUNCTION, OnOpenSocket);
@@ -408,6 +415,35 @@ HttpFailure FailureOf(int transportCode, HttpResult result, long osErrno) {
     }
 }
 
+namespace {
+
+// The outcome of a transfer that libcurl ended with `code`, read from its handle: the same for a
+// call of HttpGet and for a transfer of a set.
+HttpOutcome EndedOutcome(CURL* easy, CURLcode code, const Transfer& transfer,
+                         const char* errorText) {
+    HttpOutcome outcome;
+    if (transfer.responseBegan) {
+        transfer.Report(kStatusReceived);
+    }
+    outcome.result = ResultOf(code, transfer);
+    if (transfer.responseBegan) {
+        curl_easy_getinfo(easy, CURLINFO_RESPONSE_CODE, &outcome.httpStatus);
+    }
+    if (code != CURLE_OK) {
+        outcome.error = errorText[0] != '\0' ? errorText : curl_easy_strerror(code);
+    }
+    ReadTransferInfo(easy, code, transfer.request.url, outcome);
+    // libcurl counts the bytes as they came, compressed or not; the page's size is what was
+    // handed on.
+    outcome.bodyBytes = transfer.delivered;
+    long osErrno = 0;
+    curl_easy_getinfo(easy, CURLINFO_OS_ERRNO, &osErrno);
+    outcome.failure = FailureOf(static_cast<int>(code), outcome.result, osErrno);
+    return outcome;
+}
+
+}  // namespace
+
 long SetLowSpeedWindowSeconds(long seconds) {
     return lowSpeedWindowSeconds.exchange(std::max(1L, seconds));
 }
@@ -434,24 +470,8 @@ HttpOutcome HttpGet(const HttpGetRequest& request) {
         ActiveCall call(handles, transfer);
         TransferWatch watch(request.abort, handles.multi);
         if (curl_multi_add_handle(handles.multi, handles.easy) == CURLM_OK) {
-            CURLcode code = Run(handles.multi, transfer);
-            if (transfer.responseBegan) {
-                transfer.Report(kStatusReceived);
-            }
-            outcome.result = ResultOf(code, transfer);
-            if (transfer.responseBegan) {
-                curl_easy_getinfo(handles.easy, CURLINFO_RESPONSE_CODE, &outcome.httpStatus);
-            }
-            if (code != CURLE_OK) {
-                outcome.error = errorText[0] != '\0' ? errorText : curl_easy_strerror(code);
-            }
-            ReadTransferInfo(handles.easy, code, request.url, outcome);
-            // libcurl counts the bytes as they came, compressed or not; the page's size is
-            // what was handed on.
-            outcome.bodyBytes = transfer.delivered;
-            long osErrno = 0;
-            curl_easy_getinfo(handles.easy, CURLINFO_OS_ERRNO, &osErrno);
-            outcome.failure = FailureOf(static_cast<int>(code), outcome.result, osErrno);
+            const CURLcode code = Run(handles.multi, transfer);
+            outcome = EndedOutcome(handles.easy, code, transfer, errorText);
             // An unfinished transfer closes its connection here, still inside the call.
             curl_multi_remove_handle(handles.multi, handles.easy);
         } else {
@@ -461,6 +481,158 @@ HttpOutcome HttpGet(const HttpGetRequest& request) {
     // The error buffer lives on this call's stack.
     curl_easy_setopt(handles.easy, CURLOPT_ERRORBUFFER, nullptr);
     return outcome;
+}
+
+// One transfer of a set: the request it was given, what it knows while libcurl runs it, and
+// its outcome once it ended.
+struct HttpTransferSet::Slot : TransferSlot {
+    HttpTransferSet::Id id = kNoTransfer;
+    HttpGetRequest request;
+    std::unique_ptr<Transfer> transfer;
+    bool added = false;  // in the multi handle
+    std::optional<HttpOutcome> outcome;
+    char errorText[CURL_ERROR_SIZE] = {};
+};
+
+struct HttpTransferSet::Handles {
+    CURLM* multi = nullptr;
+};
+
+HttpTransferSet::HttpTransferSet(int slots) : handles_(std::make_unique<Handles>()) {
+    InitialiseLibraryOnce();
+    handles_->multi = curl_multi_init();
+    if (handles_->multi != nullptr) {
+        curl_multi_setopt(handles_->multi, CURLMOPT_PIPELINING, CURLPIPE_MULTIPLEX);
+    }
+    for (int i = 0; i < std::max(1, slots); ++i) {
+        auto slot = std::make_unique<Slot>();
+        slot->easy = curl_easy_init();
+        slots_.push_back(std::move(slot));
+    }
+}
+
+HttpTransferSet::~HttpTransferSet() {
+    // The cached connections keep the slots as their callback data: the slots outlive the
+    // multi handle, and no transfer is active while it closes them.
+    for (auto& slot : slots_) {
+        slot->active = nullptr;
+        if (slot->added) {
+            curl_multi_remove_handle(handles_->multi, slot->easy);
+        }
+    }
+    if (handles_->multi != nullptr) {
+        curl_multi_cleanup(handles_->multi);
+    }
+    for (auto& slot : slots_) {
+        if (slot->easy != nullptr) {
+            curl_easy_cleanup(slot->easy);
+        }
+    }
+}
+
+void HttpTransferSet::SetMaxPerServer(int connections) {
+    if (handles_->multi != nullptr) {
+        curl_multi_setopt(handles_->multi, CURLMOPT_MAX_HOST_CONNECTIONS,
+                          static_cast<long>(std::max(1, connections)));
+    }
+}
+
+HttpTransferSet::Id HttpTransferSet::Start(HttpGetRequest request) {
+    if (handles_->multi == nullptr) {
+        return kNoTransfer;
+    }
+    for (auto& slot : slots_) {
+        if (slot->id != kNoTransfer || slot->easy == nullptr) {
+            continue;
+        }
+        slot->request = std::move(request);
+        slot->transfer = std::make_unique<Transfer>(Transfer{slot->request});
+        slot->outcome.reset();
+        slot->errorText[0] = '\0';
+        Configure(*slot, slot->request, slot->errorText);
+        slot->active = slot->transfer.get();
+        if (curl_multi_add_handle(handles_->multi, slot->easy) != CURLM_OK) {
+            slot->active = nullptr;
+            return kNoTransfer;
+        }
+        slot->added = true;
+        slot->id = nextId_++;
+        return slot->id;
+    }
+    return kNoTransfer;
+}
+
+const HttpOutcome* HttpTransferSet::Outcome(Id id) const {
+    for (const auto& slot : slots_) {
+        if (slot->id == id && id != kNoTransfer) {
+            return slot->outcome ? &*slot->outcome : nullptr;
+        }
+    }
+    return nullptr;
+}
+
+void HttpTransferSet::Release(Id id) {
+    for (auto& slot : slots_) {
+        if (slot->id != id || id == kNoTransfer) {
+            continue;
+        }
+        // Nothing of a dropped transfer is reported, also not the close of its connection.
+        slot->active = nullptr;
+        if (slot->added) {
+            curl_multi_remove_handle(handles_->multi, slot->easy);
+            slot->added = false;
+        }
+        curl_easy_setopt(slot->easy, CURLOPT_ERRORBUFFER, nullptr);
+        slot->transfer.reset();
+        slot->request = HttpGetRequest{};
+        slot->outcome.reset();
+        slot->id = kNoTransfer;
+    }
+}
+
+int HttpTransferSet::SlotsInUse() const {
+    return static_cast<int>(std::count_if(
+        slots_.begin(), slots_.end(), [](const auto& slot) { return slot->id != kNoTransfer; }));
+}
+
+// The same steps as the end of HttpGet, for one transfer of the set.
+void HttpTransferSet::Finish(Slot& slot, int resultCode) {
+    HttpOutcome outcome =
+        EndedOutcome(slot.easy, static_cast<CURLcode>(resultCode), *slot.transfer, slot.errorText);
+    curl_multi_remove_handle(handles_->multi, slot.easy);
+    slot.added = false;
+    slot.active = nullptr;
+    slot.outcome = std::move(outcome);
+}
+
+void HttpTransferSet::Run(const HttpAbort* abort) {
+    CURLM* multi = handles_->multi;
+    if (multi == nullptr) {
+        return;
+    }
+    TransferWatch watch(abort, multi);
+    for (int round = 0; round < 2; ++round) {
+        int running = 0;
+        curl_multi_perform(multi, &running);
+        bool finished = false;
+        int queued = 0;
+        while (CURLMsg* message = curl_multi_info_read(multi, &queued)) {
+            if (message->msg != CURLMSG_DONE) {
+                continue;
+            }
+            for (auto& slot : slots_) {
+                if (slot->added && slot->easy == message->easy_handle) {
+                    Finish(*slot, static_cast<int>(message->data.result));
+                    finished = true;
+                    break;
+                }
+            }
+        }
+        if (finished || round == 1 || running == 0 || (abort != nullptr && abort->Requested())) {
+            return;
+        }
+        curl_multi_poll(multi, nullptr, 0, kPollMilliseconds, nullptr);
+    }
 }
 
 }  // namespace zavel::platform

@@ -41,7 +41,9 @@ void Tune(httplib::Server& server) {
     // Headers and body go out in separate writes; with Nagle's algorithm the body would wait
     // for the client's delayed acknowledgement of the headers.
     server.set_tcp_nodelay(true);
-    server.new_task_queue = [] { return new httplib::ThreadPool(4); };
+    // A thread for every connection a crawl with 16 requests at once keeps open, and a few more
+    // for the tests' own requests: a kept-alive connection holds its thread.
+    server.new_task_queue = [] { return new httplib::ThreadPool(24); };
 }
 
 }  // namespace

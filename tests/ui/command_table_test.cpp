@@ -113,7 +113,9 @@ TEST_F(UiTest, MenuHasItsFourPopUpsWithLabelsSeparatorsShortcutsAndIds) {
           {"-", "", 0},
           {"&Extensions", "", 40021},
           {"&Reserved Words", "", 40022},
-          {"E&rrors", "", 40026}}},
+          {"E&rrors", "", 40026},
+          {"-", "", 0},
+          {"Requests at &Once", "", 40100}}},
         {"&Help", {{"&How to use ZAVEL", "F1", 40023}, {"-", "", 0}, {"&About", "", 40007}}},
     };
     const QList<QAction*> tops = frame->menuBar()->actions();
@@ -133,6 +135,16 @@ TEST_F(UiTest, MenuHasItsFourPopUpsWithLabelsSeparatorsShortcutsAndIds) {
             EXPECT_EQ(item->text().toStdString(), row.label);
             EXPECT_EQ(item->shortcut().toString().toStdString(), row.shortcut) << row.label;
             EXPECT_EQ(item->data().toInt(), row.id) << row.label;
+            if (QMenu* sub = item->menu()) {
+                // The submenu's items are commands of their own.
+                std::vector<std::string> labels;
+                for (QAction* choice : sub->actions()) {
+                    labels.push_back(choice->text().toStdString());
+                    EXPECT_EQ(frame->menu.action(choice->data().toInt()), choice);
+                }
+                EXPECT_EQ(labels, (std::vector<std::string>{"1", "2", "4", "6", "8", "16"}));
+                continue;
+            }
             EXPECT_EQ(frame->menu.action(row.id), item);
         }
     }
@@ -142,7 +154,7 @@ TEST_F(CrawlUiTest, RightAfterStartOnlyTheDocumentedCommandsAreEnabled) {
     // Only "rewrite" is checked, so every check mark can be told from its box.
     auto frame = StartCrawler("1\r\n0\r\n100\r\n/tmp\r\n*.*;\r\n0\r\n1\r\n0\r\n0\r\n\r\n");
     const auto states = OpenAll(*frame);
-    ASSERT_EQ(states.size(), 21u);
+    ASSERT_EQ(states.size(), 22u);  // with the submenu of requests at once
     // Export waits for something to export.
     const std::set<int> grey = {kCommandRemove, kCommandExpand,  kCommandStop,
                                 kCommandSaveAs, kCommandExplore, kCommandExport};
@@ -230,7 +242,8 @@ TEST_F(CrawlUiTest, WordListCommandsAreGreyWhileAToolWindowIsOpen) {
     auto frame = StartCrawler();
     frame->toolWindowOpen = 1;
     for (const auto& [id, state] : OpenAndRead(*frame, "&Settings")) {
-        EXPECT_FALSE(state.first) << id;
+        // The requests at once are no word list: they stay available.
+        EXPECT_EQ(state.first, id == kCommandRequestsAtOnce) << id;
     }
     EXPECT_TRUE(OpenAndRead(*frame, "&Help").at(kCommandHelp).first);
     frame->toolWindowOpen = 0;
@@ -248,6 +261,35 @@ TEST_F(CrawlUiTest, ExploreIsAvailableExactlyWhenRemoveIs) {
         EXPECT_EQ(file.at(kCommandRemove).first, remove);
         EXPECT_EQ(file.at(kCommandExpand).first, !remove);
         EXPECT_EQ(file.at(kCommandSaveAs).first, !remove);
+    }
+}
+TEST_F(UiTest, RequestsAtOnceComeFromTheSettingsFileGoToTheCrawlAndBackToTheFile) {
+    Install();
+    const auto checked = [](const MainFrame& frame) {
+        std::vector<int> on;
+        for (int requests : {1, 2, 4, 6, 8, 16}) {
+            QAction* item = frame.menu.action(RequestsAtOnceCommand(requests));
+            if (item != nullptr && item->isCheckable() && item->isChecked()) {
+                on.push_back(requests);
+            }
+        }
+        return on;
+    };
+    // Ten lines, or a damaged eleventh: six.
+    for (std::string eleventh : {"", "7\r\n", "2\r\n"}) {
+        WriteStatus("1\r\n0\r\n9\r\n/srv\r\n*.*;\r\n0\r\n1\r\n0\r\n1\r\na/\r\n" + eleventh);
+        auto frame = Start();
+        OpenAll(*frame);
+        const int expected = eleventh == "2\r\n" ? 2 : 6;
+        EXPECT_EQ(checked(*frame), std::vector<int>{expected}) << eleventh;
+        EXPECT_EQ(frame->engine->RequestsAtOnce(), expected);
+        if (expected == 2) {
+            frame->menu.action(RequestsAtOnceCommand(16))->trigger();
+            EXPECT_EQ(checked(*frame), std::vector<int>{16});
+            EXPECT_EQ(frame->engine->RequestsAtOnce(), 16) << "the crawl takes it at once";
+            frame->close();
+            EXPECT_EQ(ReadStatus(), "1\n0\n9\n/srv\n*.*;\n0\n1\n0\n1\na/\n16\n0\n");
+        }
     }
 }
 

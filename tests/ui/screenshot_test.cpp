@@ -55,7 +55,13 @@ TEST_F(MidCrawlScreenshot, ScreenshotOfTheWindowInTheMiddleOfACrawl) {
     });
     auto frame = StartCrawler(std::string(DefaultSettingsFile()));
     TypeAndAdd(*frame, Address("/"));
-    ASSERT_TRUE(test::WaitUntil([&] { return stalled.load(); }));
+    // The pages after the current one are fetched ahead: the stall counts once the worker
+    // itself waits for it.
+    ASSERT_TRUE(test::WaitUntil([&] {
+        const LinkRecord* current = frame->engine->table().currentRecord.load();
+        return stalled.load() && current != nullptr &&
+               current->DisplayText().ends_with("slow.html");
+    }));
     ShowReported(*frame);
     // Hold the team pages behind the stalled one.
     QTreeWidgetItem* team = Item(*frame, Address("/team.html"));

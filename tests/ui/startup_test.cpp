@@ -148,7 +148,8 @@ TEST_F(UiTest, ControlsAreBuiltWithTheirTextsAndOnlyAddAndBrowseEnabled) {
     EXPECT_EQ(frame->statusBarOn, 1);
     EXPECT_TRUE(frame->statusPane->isEnabled());
     EXPECT_EQ(frame->menuBar()->actions().size(), 4);
-    EXPECT_EQ(frame->menu.actions.size(), 21u);  // with Offline Links, Export and Problems
+    EXPECT_EQ(frame->menu.actions.size(),
+              27u);  // with Offline Links, Export, Problems and the six requests at once
     EXPECT_EQ(frame->startScreenCleared, 0);
     EXPECT_TRUE(frame->engine->WorkerRunning());
 }
