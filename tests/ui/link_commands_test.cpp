@@ -36,7 +36,13 @@ class LinkCommands : public CrawlUiTest {
         });
         auto frame = StartCrawler();
         TypeAndAdd(*frame, Address("/"));
-        EXPECT_TRUE(WaitUntil([&] { return bStalled.load(); }));
+        // The pages after the current one are fetched ahead: b stalls the crawl once the worker
+        // itself waits for it, with a and its children behind it.
+        EXPECT_TRUE(WaitUntil([&] {
+            const LinkRecord* current = frame->engine->table().currentRecord.load();
+            return bStalled.load() && current != nullptr &&
+                   current->DisplayText() == Address("/b.html");
+        }));
         ShowReported(*frame);
         return frame;
     }
