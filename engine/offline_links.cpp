@@ -17,8 +17,6 @@
 namespace zavel {
 namespace {
 
-constexpr std::string_view kTerminators = "\" >'#";
-
 char Lower(char c) {
     return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
 }
@@ -207,31 +205,17 @@ struct Span {
 // crawl's scan it keeps over-long links: they were never crawled, but are addresses all the same.
 std::vector<Span> FindLinks(std::string_view text, const std::vector<std::string>& keywords) {
     std::vector<Span> spans;
-    for (const std::string& keyword : keywords) {
-        if (keyword.empty()) {
-            continue;
-        }
-        const std::string lower = LowerCaseEntry(keyword);
-        const bool value = BeginsWith(LowerText(keyword), "value");
-        std::size_t position = 0;
-        while (position <= text.size()) {
-            std::size_t found = text.find(lower, position);
-            std::size_t start;
-            if (found != std::string_view::npos) {
-                start = found + lower.size();
-            } else if ((found = text.find(keyword, position)) != std::string_view::npos) {
-                start = found + keyword.size();
-            } else {
-                break;
-            }
-            const std::size_t end = text.find_first_of(kTerminators, start);
-            if (end == std::string_view::npos) {
-                break;
-            }
-            position = end + 1;
-            spans.push_back({start, end, value});
-        }
-    }
+    const std::string* lastKeyword = nullptr;
+    bool value = false;
+    ScanLinkSpans(text, keywords,
+                  [&](const std::string& keyword, std::size_t start, std::size_t end) {
+                      if (&keyword != lastKeyword) {
+                          lastKeyword = &keyword;
+                          value = BeginsWith(LowerText(keyword), "value");
+                      }
+                      spans.push_back({start, end, value});
+                      return true;
+                  });
     std::sort(spans.begin(), spans.end(), [](const Span& a, const Span& b) {
         return a.start != b.start ? a.start < b.start : a.end < b.end;
     });

@@ -287,8 +287,8 @@ void DecodePercentEscapes(std::string& link) {
     link = std::move(decoded);
 }
 
-void ScanForLinks(std::string_view text, const std::vector<std::string>& keywords,
-                  const std::function<bool(std::string link)>& onLink) {
+void ScanLinkSpans(std::string_view text, const std::vector<std::string>& keywords,
+                   const LinkSpanVisitor& onSpan) {
     constexpr std::string_view kTerminators = "\" >'#";
     for (const std::string& keyword : keywords) {
         if (keyword.empty()) {
@@ -311,14 +311,21 @@ void ScanForLinks(std::string_view text, const std::vector<std::string>& keyword
                 break;  // no terminator before the end of the text: this keyword is done
             }
             position = end + 1;
-            if (end - start > kMaxLinkLength) {
-                continue;
-            }
-            if (!onLink(std::string(text.substr(start, end - start)))) {
+            if (!onSpan(keyword, start, end)) {
                 return;
             }
         }
     }
+}
+
+void ScanForLinks(std::string_view text, const std::vector<std::string>& keywords,
+                  const std::function<bool(std::string link)>& onLink) {
+    ScanLinkSpans(text, keywords, [&](const std::string&, std::size_t start, std::size_t end) {
+        if (end - start > kMaxLinkLength) {
+            return true;
+        }
+        return onLink(std::string(text.substr(start, end - start)));
+    });
 }
 
 int ExpandPage(LinkRecord& record, ExpansionContext& context) {

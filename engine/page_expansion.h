@@ -101,4 +101,12 @@ void DecodePercentEscapes(std::string& link);
 void ScanForLinks(std::string_view text, const std::vector<std::string>& keywords,
                   const std::function<bool(std::string link)>& onLink);
 
+// The same scan, telling where each candidate lies: the text from `start` up to `end` (the
+// terminator) follows an occurrence of `keyword`. Candidates of any length are given; onSpan
+// returns false to end the scan.
+using LinkSpanVisitor =
+    std::function<bool(const std::string& keyword, std::size_t start, std::size_t end)>;
+void ScanLinkSpans(std::string_view text, const std::vector<std::string>& keywords,
+                   const LinkSpanVisitor& onSpan);
+
 }  // namespace zavel

@@ -15,6 +15,7 @@
 #include "tests/support/recording_tree.h"
 #include "tests/support/strict_csv.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/word_lists.h"
 
 namespace zavel {
 namespace {
@@ -34,11 +35,7 @@ class CrawlReportTest : public ::testing::Test {
     void SetUp() override {
         programDir = dir.path() + "/prog/";
         std::filesystem::create_directories(programDir);
-        for (auto kind : {WordListKind::kKeywords, WordListKind::kExtensions,
-                          WordListKind::kReservedWords, WordListKind::kErrors}) {
-            test::WriteFileBytes(programDir + WordListFileName(kind),
-                                 std::string(DefaultWordList(kind)));
-        }
+        test::WriteDefaultWordLists(programDir);
         // Without the comma among the reserved words, an address may hold one.
         test::WriteFileBytes(programDir + WordListFileName(WordListKind::kReservedWords),
                              "?\r\n=\r\n");

@@ -16,6 +16,7 @@
 #include "tests/support/loopback_server.h"
 #include "tests/support/recording_tree.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/word_lists.h"
 
 namespace zavel {
 namespace {
@@ -77,10 +78,7 @@ class FetchAheadTest : public ::testing::Test {
     void SetUp() override {
         programDir = dir.path() + "/prog/";
         std::filesystem::create_directories(programDir);
-        for (auto kind : {WordListKind::kKeywords, WordListKind::kExtensions,
-                          WordListKind::kReservedWords, WordListKind::kErrors}) {
-            WriteFileBytes(programDir + WordListFileName(kind), std::string(DefaultWordList(kind)));
-        }
+        test::WriteDefaultWordLists(programDir);
         settings.otherServerLevel = 2;
         settings.maxLevel = 6;
         settings.fileTypes = std::make_shared<const std::string>("*.*;");

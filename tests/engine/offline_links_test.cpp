@@ -13,6 +13,7 @@
 #include "tests/support/loopback_server.h"
 #include "tests/support/recording_tree.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/word_lists.h"
 
 namespace zavel {
 namespace {
@@ -113,10 +114,7 @@ class OfflineLinksTest : public ::testing::Test {
     void SetUp() override {
         programDir = dir.path() + "/prog/";
         fs::create_directories(programDir);
-        for (auto kind : {WordListKind::kKeywords, WordListKind::kExtensions,
-                          WordListKind::kReservedWords, WordListKind::kErrors}) {
-            WriteFileBytes(programDir + WordListFileName(kind), std::string(DefaultWordList(kind)));
-        }
+        test::WriteDefaultWordLists(programDir);
         settings.mode = kModeCopy;
         settings.otherServerLevel = 0;
         settings.maxLevel = 5;

@@ -15,6 +15,7 @@
 #include "tests/support/loopback_server.h"
 #include "tests/support/recording_tree.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/word_lists.h"
 
 namespace zavel {
 namespace {
@@ -37,10 +38,7 @@ class SecureCrawlTest : public ::testing::Test {
     void SetUp() override {
         programDir = dir.path() + "/prog/";
         std::filesystem::create_directories(programDir);
-        for (auto kind : {WordListKind::kKeywords, WordListKind::kExtensions,
-                          WordListKind::kReservedWords, WordListKind::kErrors}) {
-            WriteFileBytes(programDir + WordListFileName(kind), std::string(DefaultWordList(kind)));
-        }
+        test::WriteDefaultWordLists(programDir);
         destDir = dir.path() + "/dest";
         std::filesystem::create_directories(destDir);
         settings.mode = kModeGet;

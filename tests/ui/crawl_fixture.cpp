@@ -6,6 +6,7 @@
 
 #include "lists/word_list.h"
 #include "platform/shell.h"
+#include "tests/support/word_lists.h"
 
 namespace zavel::test {
 
@@ -40,10 +41,7 @@ CrawlUiTest::~CrawlUiTest() {
 
 std::unique_ptr<MainFrame> CrawlUiTest::StartCrawler(const std::string& status) {
     Install();
-    for (auto kind : {WordListKind::kKeywords, WordListKind::kExtensions,
-                      WordListKind::kReservedWords, WordListKind::kErrors}) {
-        WriteFileBytes(programDir + WordListFileName(kind), std::string(DefaultWordList(kind)));
-    }
+    test::WriteDefaultWordLists(programDir);
     if (!status.empty()) {
         WriteStatus(status);
     }
