@@ -329,11 +329,13 @@ TEST(OfflinePageRewrite, OnlyAddressesInsideTagsChangeAndTheServerPageComesBack)
 }
 
 TEST_F(OfflineLinksTest, RestingRootsAreRewrittenAgainForNewCopiesAndAtTheEndOfTheRun) {
-    std::atomic<bool> entered{false};
-    std::atomic<bool> released{false};
-    server.http().Get("/(q/)?slow.html", [&](const httplib::Request&, httplib::Response& response) {
-        entered = true;
-        while (!released && !server.stopping()) {
+    // Shared with the server's handler, which may still run when the test body has returned.
+    auto entered = std::make_shared<std::atomic<bool>>(false);
+    auto released = std::make_shared<std::atomic<bool>>(false);
+    server.http().Get("/(q/)?slow.html", [this, entered, released](const httplib::Request&,
+                                                                   httplib::Response& response) {
+        *entered = true;
+        while (!*released && !server.stopping()) {
             std::this_thread::sleep_for(2ms);
         }
         response.set_content("late", "text/html");
@@ -350,10 +352,10 @@ TEST_F(OfflineLinksTest, RestingRootsAreRewrittenAgainForNewCopiesAndAtTheEndOfT
     CrawlEngine engine(programDir);
     LinkRecord* root = Add(engine, "/");
     engine.StartWorker();
-    ASSERT_TRUE(WaitUntil([&] { return entered.load(); }));
+    ASSERT_TRUE(WaitUntil([&] { return entered->load(); }));
     // Stopped with later.html still to come: the root rests, and its page links to the web.
     engine.Stop(root->treeItem);
-    released = true;
+    *released = true;
     ASSERT_TRUE(WaitUntil([&] { return engine.table().CrawlSettled(); }));
     EXPECT_EQ(ReadFileBytes(dest + "/index.html"), "<a href=\"" + web +
                                                        "/slow.html\">slow</a> <a href=\"" + web +
@@ -367,14 +369,14 @@ TEST_F(OfflineLinksTest, RestingRootsAreRewrittenAgainForNewCopiesAndAtTheEndOfT
     EXPECT_EQ(ReadFileBytes(dest + "/later.html"), "<a href=\"index.html\">home</a>" + more);
 
     // The end of the run in the middle of a crawl: what is known is written.
-    entered = false;
-    released = false;
+    *entered = false;
+    *released = false;
     settings.rewrite = 1;  // a rewritten page is still this run's copy: /q/ takes a "p" name
     Serve("/q/", "<a href=\"slow.html\">slow</a> <a href=\"next.html\">n</a>" + more);
     Add(engine, "/q/");
-    ASSERT_TRUE(WaitUntil([&] { return entered.load(); }));
+    ASSERT_TRUE(WaitUntil([&] { return entered->load(); }));
     engine.FinishRun();
-    released = true;
+    *released = true;
     EXPECT_EQ(ReadFileBytes(dest + "/indexp.html"), "<a href=\"" + web +
                                                         "/q/slow.html\">slow</a> <a href=\"" + web +
                                                         "/q/next.html\">n</a>" + more);
