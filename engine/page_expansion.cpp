@@ -120,7 +120,7 @@ bool FillTemporaryFile(const std::string& copy, const std::string& tempPath,
     if (from == nullptr) {
         return false;
     }
-    std::FILE* to = std::fopen(tempPath.c_str(), "wb");
+    std::FILE* to = OpenFileForRewriting(tempPath);
     if (to == nullptr) {
         return false;
     }

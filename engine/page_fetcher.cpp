@@ -1,5 +1,6 @@
 #include "engine/page_fetcher.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -35,7 +36,7 @@ class PageFile {
     bool Create() {
         if (file_ == nullptr && !createFailed_) {
             if (below_.empty()) {
-                file_ = std::fopen(path_.c_str(), "wb");
+                file_ = OpenFileForRewriting(path_);
             } else if (const int fd = OpenCopyForWriting(below_, path_); fd >= 0) {
                 file_ = fdopen(fd, "wb");
                 if (file_ == nullptr) {
@@ -91,6 +92,17 @@ class PageFile {
 };
 
 }  // namespace
+
+std::FILE* OpenFileForRewriting(const std::string& path) {
+    // A file emptied and written again is flushed to the disk at its close by file systems that
+    // guard against losing a replaced file (ext4's auto_da_alloc): a disk write for every page.
+    // A new file under the old name is not, so a plain file of one name only is removed first.
+    struct stat status {};
+    if (lstat(path.c_str(), &status) == 0 && S_ISREG(status.st_mode) && status.st_nlink == 1) {
+        unlink(path.c_str());
+    }
+    return std::fopen(path.c_str(), "wb");
+}
 
 std::string RequestUrl(bool secure, const std::string& host, const std::string& path) {
     return (secure ? "https://" : "http://") + host + path;

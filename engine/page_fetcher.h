@@ -3,6 +3,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <cstdio>
 #include <functional>
 #include <limits>
 #include <string>
@@ -51,6 +52,10 @@ struct FetchOptions {
 };
 int FetchPage(const std::string& host, const std::string& path, const std::string& localFile,
               const FetchOptions& options);
+
+// Opens a local file to be written from its start, as fopen's "wb" does, but makes a plain file
+// of one name anew instead of emptying it: the temporary page file is rewritten for every page.
+std::FILE* OpenFileForRewriting(const std::string& path);
 
 // The address FetchPage asks for: "https://" when secure, "http://" otherwise, then host + path.
 std::string RequestUrl(bool secure, const std::string& host, const std::string& path);
