@@ -83,7 +83,9 @@ int main(int argc, char** argv) {
                    body = std::regex_replace(body, std::regex("(HREF|SRC)=\"p"), "$1=\"/p");
                    zavel::bench::SetUncompressedContent(response, std::move(body), "text/html");
                });
-    server.new_task_queue = [] { return new httplib::ThreadPool(4); };
+    // A thread for every connection of the window's requests at once: a kept-alive connection
+    // holds its thread.
+    server.new_task_queue = [] { return new httplib::ThreadPool(32); };
     std::thread serving;
     const int port = zavel::bench::StartServing(server, serving);
     std::printf("ZAVEL offline links, main window: site of %d pages copied with offline links\n",
