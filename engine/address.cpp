@@ -18,41 +18,31 @@ constexpr std::string_view kSchemeMark = "://";
 constexpr std::string_view kHttp = "http://";
 constexpr std::string_view kHttps = "https://";
 
-// Letter case is folded for ASCII letters only: texts are bytes, and the locale must not
-// decide what counts as "www.".
-bool BeginsWithWww(const std::string& text) {
-    constexpr std::string_view kWww = "www.";
-    if (text.size() < kWww.size()) {
+// True when `text` begins with `lower` (lower-case letters), letter case folded for ASCII
+// letters only: texts are bytes, and the locale must not decide what counts as "www.".
+bool BeginsWithFolded(std::string_view text, std::string_view lower) {
+    if (text.size() < lower.size()) {
         return false;
     }
-    for (std::size_t i = 0; i < kWww.size(); ++i) {
+    for (std::size_t i = 0; i < lower.size(); ++i) {
         char c = text[i];
         if (c >= 'A' && c <= 'Z') {
             c = static_cast<char>(c - 'A' + 'a');
         }
-        if (c != kWww[i]) {
+        if (c != lower[i]) {
             return false;
         }
     }
     return true;
 }
 
-// "https" in any letter case, folded for ASCII letters only.
+bool BeginsWithWww(const std::string& text) {
+    return BeginsWithFolded(text, "www.");
+}
+
+// "https" in any letter case.
 bool IsSecureScheme(std::string_view scheme) {
-    constexpr std::string_view kSecure = "https";
-    if (scheme.size() != kSecure.size()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < kSecure.size(); ++i) {
-        char c = scheme[i];
-        if (c >= 'A' && c <= 'Z') {
-            c = static_cast<char>(c - 'A' + 'a');
-        }
-        if (c != kSecure[i]) {
-            return false;
-        }
-    }
-    return true;
+    return scheme.size() == 5 && BeginsWithFolded(scheme, "https");
 }
 
 // "/" + "x" is "/x", not "//x": the root keeps its one separator.
@@ -311,6 +301,27 @@ std::string LocalCopyPath(const CopyTarget& target, const AddressParts& parts) {
     }
     close(fd);
     return path;
+}
+
+void AppendPercentEscaped(std::string& out, unsigned char byte) {
+    constexpr char kHex[] = "0123456789ABCDEF";
+    out += '%';
+    out += kHex[byte >> 4];
+    out += kHex[byte & 15];
+}
+
+std::string EscapeAddress(std::string_view address) {
+    constexpr std::string_view kEscaped = "\"<>\\^`{|}";
+    std::string out;
+    for (char c : address) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte <= 32 || byte >= 127 || kEscaped.find(c) != std::string_view::npos) {
+            AppendPercentEscaped(out, byte);
+        } else {
+            out += c;
+        }
+    }
+    return out;
 }
 
 }  // namespace zavel

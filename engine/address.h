@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <string>
+#include <string_view>
 
 namespace zavel {
 
@@ -95,5 +96,12 @@ struct CopyTarget {
 // Returns "" when no copy can be made: an empty destDir (or one holding a NUL byte), or every
 // name taken.
 std::string LocalCopyPath(const CopyTarget& target, const AddressParts& parts);
+
+// Appends "%" and the byte's two upper-case hexadecimal digits.
+void AppendPercentEscaped(std::string& out, unsigned char byte);
+
+// An absolute address as a browser takes it: escapes and reserved characters stay; blanks,
+// control bytes, bytes above 126 and "<>\^`{|} become %XX.
+std::string EscapeAddress(std::string_view address);
 
 }  // namespace zavel

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <unordered_set>
 
+#include "engine/address.h"
 #include "lists/file_replace.h"
 
 namespace zavel {
@@ -36,8 +37,8 @@ void AppendRow(std::string& csv, const LinkRecord& record, const LinkRecord* par
     field(PrintableLabel(record.label));
     field(std::to_string(record.level));
     field(StateName(answer, record.held.load() == 1));
-    field(AddressWithScheme(record));
-    field(parent != nullptr ? AddressWithScheme(*parent) : std::string());
+    field(record.RequestAddress());
+    field(parent != nullptr ? parent->RequestAddress() : std::string());
     // The numbers of a transfer; a record never fetched leaves them empty.
     field(answer.fetched && answer.httpStatus != 0 ? std::to_string(answer.httpStatus) : "");
     field(answer.contentType);
@@ -52,8 +53,8 @@ void AppendRow(std::string& csv, const LinkRecord& record, const LinkRecord* par
 std::optional<ProblemRow> ProblemRowOf(const LinkTable& table, TreeItemId item) {
     std::optional<ProblemRow> row;
     table.VisitRecord(item, [&row](const LinkRecord& record, const LinkRecord* parent) {
-        row = ProblemRow{AddressWithScheme(record), ReasonText(record.answer),
-                         parent != nullptr ? AddressWithScheme(*parent) : std::string()};
+        row = ProblemRow{record.RequestAddress(), ReasonText(record.answer),
+                         parent != nullptr ? parent->RequestAddress() : std::string()};
     });
     return row;
 }
@@ -95,13 +96,11 @@ std::string CsvReport(const LinkTable& table) {
 }
 
 std::string SitemapAddress(std::string_view address) {
-    constexpr std::string_view kUnsafe = "<>\"\\^`{|}";
+    // The escaped address holds no "%" of its own making but "%XX"; XML then needs only the two
+    // entities for the characters an address keeps.
     std::string text;
-    for (char c : address) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte <= 0x20 || byte >= 0x7F || kUnsafe.find(c) != std::string_view::npos) {
-            text += "%" + Hex(byte);
-        } else if (c == '&') {
+    for (char c : EscapeAddress(address)) {
+        if (c == '&') {
             text += "&amp;";
         } else if (c == '\'') {
             text += "&apos;";
@@ -121,7 +120,7 @@ std::vector<std::string> SitemapAddresses(const LinkTable& table) {
             return;
         }
         const std::string& final = Text(answer, &AnswerTexts::finalUrl);
-        std::string address = final.empty() ? AddressWithScheme(record) : final;
+        std::string address = final.empty() ? record.RequestAddress() : final;
         if (seen.insert(address).second) {
             addresses.push_back(std::move(address));
         }

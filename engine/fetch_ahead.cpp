@@ -11,8 +11,6 @@ namespace {
 
 // Bodies up to this size are held in memory; a longer one goes whole into a nameless file.
 constexpr std::size_t kHeldInMemoryBytes = 1u << 20;
-// The receive buffer, and the blocks a held body is handed on in: the same as FetchPage's.
-constexpr std::size_t kTransferBufferBytes = 120000;
 
 bool IsBusyAnswer(long status) {
     return status == 429 || status == 503;
@@ -24,7 +22,6 @@ bool IsBusyAnswer(long status) {
 struct FetchAhead::Entry {
     const LinkRecord* record = nullptr;
     std::string url;
-    std::string host;
     std::uint64_t maxBytes = 0;
     platform::HttpTransferSet::Id id = platform::HttpTransferSet::kNoTransfer;
     std::string body;            // the body while it is short
@@ -162,7 +159,6 @@ FetchAhead::Entry* FetchAhead::Begin(const LinkRecord& record, const std::string
     Entry* raw = entry.get();
     raw->record = &record;
     raw->url = url;
-    raw->host = record.host;
     raw->maxBytes = maxBytes;
 
     platform::HttpGetRequest request;
@@ -191,7 +187,7 @@ void FetchAhead::Drop(Entry* entry) {
 
 void FetchAhead::NoteAnswer(const Entry& entry, const platform::HttpOutcome& outcome) {
     if (IsBusyAnswer(outcome.httpStatus)) {
-        oneAtATime_.insert(entry.host);
+        oneAtATime_.insert(entry.record->host);
     }
 }
 
@@ -200,7 +196,7 @@ bool FetchAhead::HostBusy(const std::string& host) const {
         return false;
     }
     return std::any_of(entries_.begin(), entries_.end(), [&](const auto& entry) {
-        return entry->host == host && transfers_.Outcome(entry->id) == nullptr;
+        return entry->record->host == host && transfers_.Outcome(entry->id) == nullptr;
     });
 }
 

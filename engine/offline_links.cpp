@@ -37,13 +37,6 @@ std::uint64_t Hash(std::string_view text) {
     return std::hash<std::string_view>{}(text);
 }
 
-void AppendEscaped(std::string& out, unsigned char c) {
-    constexpr char kHex[] = "0123456789ABCDEF";
-    out += '%';
-    out += kHex[c >> 4];
-    out += kHex[c & 15];
-}
-
 // One path segment of a relative reference: besides the unreserved characters only those that
 // neither HTML nor a reference reads otherwise stay (no ":", which would make a scheme of the
 // first segment, no "&", "'", "%", "?" or "#").
@@ -56,23 +49,7 @@ std::string EscapeSegment(std::string_view segment) {
             kKept.find(c) != std::string_view::npos) {
             out += c;
         } else {
-            AppendEscaped(out, byte);
-        }
-    }
-    return out;
-}
-
-// An address as the page wrote it, made absolute: escapes and reserved characters stay, what a
-// browser cannot take as it stands is escaped.
-std::string EscapeAddress(std::string_view address) {
-    constexpr std::string_view kEscaped = "\"<>\\^`{|}";
-    std::string out;
-    for (char c : address) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte <= 32 || byte >= 127 || kEscaped.find(c) != std::string_view::npos) {
-            AppendEscaped(out, byte);
-        } else {
-            out += c;
+            AppendPercentEscaped(out, byte);
         }
     }
     return out;
@@ -281,10 +258,6 @@ bool ReplacePage(int folder, const std::string& name, std::string_view bytes, mo
 
 }  // namespace
 
-std::string AddressScheme(const LinkRecord& record) {
-    return record.Scheme();
-}
-
 bool IsHtmlCopy(std::string_view contentType, std::string_view copyPath) {
     std::string type = LowerText(contentType.substr(0, contentType.find(';')));
     while (!type.empty() && (type.back() == ' ' || type.back() == '\t')) {
@@ -410,7 +383,7 @@ void OfflineCopies::Note(const LinkRecord& record, const std::string& destDir,
     Copy copy;
     copy.root = std::string(LinkTable::RootLabel(record.label));
     copy.address = record.Parts();
-    copy.scheme = AddressScheme(record);
+    copy.scheme = record.Scheme();
     copy.destDir = destDir;
     copy.path = path;
     copy.html = IsHtmlCopy(contentType, path);

@@ -31,9 +31,6 @@ struct LinkRecord;
 class WordListCache;
 class WrittenCopies;
 
-// The scheme of a record's address, for the absolute addresses written into copies.
-std::string AddressScheme(const LinkRecord& record);
-
 // Whether a copy is HTML: by the server's content type, or by an .htm/.html name when the type
 // is unknown (empty).
 bool IsHtmlCopy(std::string_view contentType, std::string_view copyPath);

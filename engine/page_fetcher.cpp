@@ -17,9 +17,6 @@ std::atomic<int> lastStatusCode{0};
 
 namespace {
 
-// The size of the receive buffer, and so the largest block written with one write.
-constexpr std::size_t kTransferBufferBytes = 120000;
-
 // The local file, created only once there is something to put into it, so that a fetch that
 // fails before the response leaves an earlier file of that name as it was.
 class PageFile {

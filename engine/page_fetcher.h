@@ -2,6 +2,7 @@
 #pragma once
 
 #include <atomic>
+#include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <functional>
@@ -16,6 +17,10 @@ namespace zavel {
 // The most recent status code reported for any request of the program (10 resolving ... 51
 // connection closed). Written by the fetching thread, read by the progress display.
 extern std::atomic<int> lastStatusCode;
+
+// The size of a fetch's receive buffer, and so the largest block written with one write; a body
+// fetched ahead is handed on in blocks of this size too.
+inline constexpr std::size_t kTransferBufferBytes = 120000;
 
 // Fetches "http://" + host + path (or "https://" with FetchOptions::secure) into localFile: the
 // body as the server meant it, decoded when it came compressed. Returns 1 when the whole body

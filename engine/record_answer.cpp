@@ -254,8 +254,4 @@ std::string ReasonText(const RecordAnswer& answer) {
     return text;
 }
 
-std::string AddressWithScheme(const LinkRecord& record) {
-    return record.RequestAddress();
-}
-
 }  // namespace zavel

@@ -78,7 +78,4 @@ std::string ReasonText(const RecordAnswer& answer);
 // "404 Not Found": the status with its standard text (the number alone when it has none).
 std::string HttpStatusText(int status);
 
-// The record's address with its scheme, as it is requested.
-std::string AddressWithScheme(const LinkRecord& record);
-
 }  // namespace zavel

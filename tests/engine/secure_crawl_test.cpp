@@ -194,7 +194,7 @@ TEST_F(SecureCrawlTest, CopyModeSavesTheDecodedPagesAndAnUntrustedServerNothing)
     EXPECT_FALSE(FileExists(destDir + "/other.html"));
     // The report names the address with its scheme and the reason in words.
     const LinkRecord* failed = engine->table().RecordAt(0);
-    EXPECT_EQ(AddressWithScheme(*failed), "https://" + untrusted.host() + "/other.html");
+    EXPECT_EQ(failed->RequestAddress(), "https://" + untrusted.host() + "/other.html");
     EXPECT_EQ(ReasonText(engine->table().AnswerOf(*failed)), "certificate not trusted");
 }
 
