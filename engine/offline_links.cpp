@@ -420,11 +420,20 @@ void OfflineCopies::RewriteSettledRoots(const LinkTable& table, int firstPending
         }
         bool pending = false;
         const int count = table.Count();
-        for (int i = std::max(firstPending, 0); i < count && !pending; ++i) {
+        const std::uint64_t releases = table.Releases();
+        int from = std::max(firstPending, 0);
+        if (releases == root.seenReleases && count >= root.seenCount) {
+            from = std::max(from, root.resumeAt);
+        }
+        root.seenReleases = releases;
+        root.seenCount = count;
+        int i = from;
+        for (; i < count && !pending; ++i) {
             const LinkRecord* record = table.RecordAt(i);
             pending = record != nullptr && record->IsPending() &&
                       LinkTable::InSubtree(record->label, label);
         }
+        root.resumeAt = pending ? i - 1 : count;
         if (!pending) {
             RewriteRoot(label, abort);
         }

@@ -113,6 +113,12 @@ class OfflineCopies {
     struct Root {
         bool changed = false;                       // copies since its last whole pass
         std::unordered_set<std::uint64_t> arrived;  // address hashes copied since then
+        // Where the last look for a pending record of the subtree stopped, so that the worker's
+        // look after every record does not walk the whole table again. Only a release (which
+        // makes records behind it pending) or a smaller table (Remove) makes it start afresh.
+        int resumeAt = 0;
+        int seenCount = 0;
+        std::uint64_t seenReleases = 0;
     };
 
     // Both with mutex_ held; a pass keeps it from start to end.
